@@ -1,0 +1,26 @@
+#!/bin/sh
+# Installs the Debian packages Wexel needs to build, run and test, skipping
+# what is already there. Run as root or with sudo available.
+set -eu
+
+packages="cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libplist-dev libicu-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  fonts-ipafont-gothic fonts-ipafont-mincho
+  dbus dbus-bin dbus-daemon
+  perl ruby manpages-ja xauth"
+
+missing=""
+for p in $packages; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing="$missing $p"
+  fi
+done
+[ -z "$missing" ] && exit 0
+
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+# shellcheck disable=SC2086
+$sudo apt-get install -y -q --no-install-recommends $missing

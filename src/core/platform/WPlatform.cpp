@@ -1,0 +1,92 @@
+#include "platform/WPlainPlatform.h"
+
+#include <cstdlib>
+#include <system_error>
+
+namespace {
+WPlatform* installedPlatform = nullptr;
+
+WPlainPlatform& plainPlatform()
+{
+    static WPlainPlatform platform;
+    return platform;
+}
+}  // namespace
+
+WPlatform& WPlatform::shared()
+{
+    return installedPlatform ? *installedPlatform : plainPlatform();
+}
+
+void WPlatform::setShared(WPlatform* platform)
+{
+    installedPlatform = platform;
+}
+
+std::vector<WFontCatalog::Member>
+WPlainPlatform::FixedFontCatalog::membersOfFamily(std::string_view family) const
+{
+    for (const auto& [name, members] : membersByFamily) {
+        if (name == family)
+            return members;
+    }
+    return {};
+}
+
+WPlainPlatform::WPlainPlatform()
+    : resourceFolders(defaultResourceFolders())
+{
+    const char* homeVariable = std::getenv("HOME");
+    home = homeVariable && *homeVariable ? std::filesystem::path(homeVariable)
+                                         : std::filesystem::path("/");
+}
+
+std::vector<std::filesystem::path> WPlainPlatform::defaultResourceFolders()
+{
+    std::vector<std::filesystem::path> folders;
+    if (const char* fromEnvironment = std::getenv("WEXEL_RESOURCES"); fromEnvironment && *fromEnvironment)
+        folders.emplace_back(fromEnvironment);
+    folders.emplace_back(WEXEL_RESOURCE_DIR);
+    folders.emplace_back(WEXEL_SOURCE_RESOURCES);
+    return folders;
+}
+
+std::optional<std::filesystem::path> WPlainPlatform::pathForResource(std::string_view name,
+                                                                     std::string_view ext) const
+{
+    std::string fileName(name);
+    if (!ext.empty()) {
+        fileName += '.';
+        fileName += ext;
+    }
+    // Resources may sit in a subfolder ("settings/", "samples/"); look there too.
+    for (const auto& folder : resourceFolders) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(folder, error))
+            continue;
+        if (auto direct = folder / fileName; std::filesystem::is_regular_file(direct, error))
+            return direct;
+        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+            if (entry.is_directory(error)) {
+                if (auto nested = entry.path() / fileName; std::filesystem::is_regular_file(nested, error))
+                    return nested;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<WPixelSize> WPlainPlatform::imageSize(const std::filesystem::path& image) const
+{
+    for (const auto& [path, size] : imageSizes) {
+        if (path == image)
+            return size;
+    }
+    return std::nullopt;
+}
+
+bool WPlainPlatform::openFile(const std::filesystem::path& file)
+{
+    openedFiles.push_back(file);
+    return true;
+}
