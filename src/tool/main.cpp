@@ -1,0 +1,7 @@
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    std::fprintf(stderr, "usage: wexel-tool detect|convert|scan|colour ...\n");
+    return 2;
+}
