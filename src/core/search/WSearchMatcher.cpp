@@ -1,0 +1,385 @@
+#include "search/WSearchMatcher.h"
+
+#include <unicode/normalizer2.h>
+#include <unicode/unistr.h>
+#include <unicode/utf16.h>
+
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/WLog.h"
+
+namespace {
+
+constexpr uint8_t kBoundaryBefore = 1;  // nothing before this character combines with it
+
+inline char16_t asciiForm(char16_t unit, bool fold)
+{
+    return (fold && unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 32) : unit;
+}
+
+// The first position at or after q whose unit is not ASCII or is lo or hi.
+size_t skipPlainAscii(const char16_t* s, size_t q, size_t end, char16_t lo, char16_t hi)
+{
+#if defined(__SSE2__)
+    const __m128i vlo = _mm_set1_epi16(static_cast<short>(lo));
+    const __m128i vhi = _mm_set1_epi16(static_cast<short>(hi));
+    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    auto interesting = [&](const char16_t* at) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(x, nonAscii), zero);
+        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(x, vlo), _mm_cmpeq_epi16(x, vhi));
+        // One bit pair per unit that needs a closer look.
+        return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(hit, ascii))) & 0xFFFFu;
+    };
+    while (q + 16 <= end) {
+        const unsigned first = interesting(s + q);
+        if (first)
+            return q + __builtin_ctz(first) / 2;
+        const unsigned second = interesting(s + q + 8);
+        if (second)
+            return q + 8 + __builtin_ctz(second) / 2;
+        q += 16;
+    }
+#endif
+    for (; q < end; ++q) {
+        const char16_t c = s[q];
+        if (c >= 0x80 || c == lo || c == hi)
+            return q;
+    }
+    return end;
+}
+
+}  // namespace
+
+// The comparison form of each BMP character, computed a page of 256 at a time
+// the first time a character of the page is met.
+class WSearchMatcher::KeyCache {
+public:
+    explicit KeyCache(bool fold) : mFold(fold)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        mNfd = icu::Normalizer2::getNFDInstance(status);
+        if (U_FAILURE(status)) {
+            mNfd = nullptr;
+            WLog::write("WSearchMatcher : no normalization data, comparing code units.");
+        }
+    }
+
+    char16_t firstUnit(char16_t c) { return entry(c).first; }
+
+    // Whether a segment (a character and the marks that combine with it) can
+    // begin at q; start is where the searched range begins.
+    bool boundaryBefore(const char16_t* s, size_t start, size_t q, size_t end)
+    {
+        const char16_t c = s[q];
+        if (c < 0x80)
+            return true;
+        if (!U16_IS_SURROGATE(c))
+            return entry(c).flags & kBoundaryBefore;
+        if (U16_IS_LEAD(c)) {
+            if (q + 1 < end && U16_IS_TRAIL(s[q + 1]))
+                return codePointBoundary(U16_GET_SUPPLEMENTARY(c, s[q + 1]));
+            return true;
+        }
+        return !(q > start && U16_IS_LEAD(s[q - 1]));
+    }
+
+    // The end of the segment that begins at p.
+    size_t segmentEnd(const char16_t* s, size_t p, size_t end)
+    {
+        size_t r = p + ((U16_IS_LEAD(s[p]) && p + 1 < end && U16_IS_TRAIL(s[p + 1])) ? 2 : 1);
+        while (r < end) {
+            const char16_t c = s[r];
+            if (c < 0x80)
+                break;
+            size_t length = 1;
+            bool boundary = true;
+            if (!U16_IS_SURROGATE(c)) {
+                boundary = entry(c).flags & kBoundaryBefore;
+            } else if (U16_IS_LEAD(c) && r + 1 < end && U16_IS_TRAIL(s[r + 1])) {
+                length = 2;
+                boundary = codePointBoundary(U16_GET_SUPPLEMENTARY(c, s[r + 1]));
+            }
+            if (boundary)
+                break;
+            r += length;
+        }
+        return r;
+    }
+
+    // Compares the form of the segment [p, r) with key[j...]; answers the
+    // position in the key after it, or npos when they differ.
+    size_t compareSegment(const char16_t* s, size_t p, size_t r, const char16_t* key, size_t j, size_t keyLength)
+    {
+        const char16_t* form;
+        size_t formLength;
+        if (r == p + 1 && !U16_IS_SURROGATE(s[p])) {
+            const Entry& e = entry(s[p]);
+            if (e.length == 1)
+                return (j < keyLength && key[j] == e.first) ? j + 1 : npos;
+            form = mPool.data() + e.offset;
+            formLength = e.length;
+        } else {
+            mScratch.clear();
+            appendForm(std::u16string_view(s + p, r - p), mScratch);
+            form = mScratch.data();
+            formLength = mScratch.size();
+        }
+        if (formLength > keyLength - j || std::memcmp(form, key + j, formLength * sizeof(char16_t)) != 0)
+            return npos;
+        return j + formLength;
+    }
+
+    // The form of a whole text, segment by segment, as the searched text is compared.
+    void appendSegments(std::u16string_view text, std::u16string& out)
+    {
+        const char16_t* s = text.data();
+        const size_t end = text.size();
+        size_t p = 0;
+        while (p < end) {
+            const size_t r = segmentEnd(s, p, end);
+            if (r == p + 1 && !U16_IS_SURROGATE(s[p])) {
+                const Entry& e = entry(s[p]);
+                if (e.length == 1)
+                    out.push_back(e.first);
+                else
+                    out.append(mPool, e.offset, e.length);
+            } else {
+                appendForm(std::u16string_view(s + p, r - p), out);
+            }
+            p = r;
+        }
+    }
+
+private:
+    struct Entry {
+        char16_t first = 0;  // the form's first unit (the whole form when length is 1)
+        uint8_t length = 0;
+        uint8_t flags = 0;
+        uint32_t offset = 0;  // into mPool, when length > 1
+    };
+
+    const Entry& entry(char16_t c)
+    {
+        auto& page = mPages[c >> 8];
+        if (!page)
+            fill(c >> 8);
+        return page[c & 0xFF];
+    }
+
+    void fill(unsigned page)
+    {
+        auto entries = std::make_unique<Entry[]>(256);
+        std::u16string form;
+        for (unsigned i = 0; i < 256; ++i) {
+            const char16_t c = static_cast<char16_t>(page << 8 | i);
+            Entry& e = entries[i];
+            if (U16_IS_SURROGATE(c)) {
+                e = {c, 1, kBoundaryBefore, 0};
+                continue;
+            }
+            e.flags = codePointBoundary(c) ? kBoundaryBefore : 0;
+            form.clear();
+            appendForm(std::u16string_view(&c, 1), form);
+            e.length = static_cast<uint8_t>(form.size());
+            e.first = form.empty() ? 0 : form[0];
+            if (form.size() > 1) {
+                e.offset = static_cast<uint32_t>(mPool.size());
+                mPool += form;
+            }
+        }
+        mPages[page] = std::move(entries);
+    }
+
+    bool codePointBoundary(UChar32 c) const { return !mNfd || mNfd->hasBoundaryBefore(c); }
+
+    void appendForm(std::u16string_view piece, std::u16string& out) const
+    {
+        if (!mNfd) {
+            out.append(piece);
+            return;
+        }
+        UErrorCode status = U_ZERO_ERROR;
+        const icu::UnicodeString source(false, piece.data(), static_cast<int32_t>(piece.size()));
+        icu::UnicodeString form = mNfd->normalize(source, status);
+        if (mFold && U_SUCCESS(status)) {
+            form.foldCase(U_FOLD_CASE_DEFAULT);
+            form = mNfd->normalize(form, status);
+        }
+        if (U_FAILURE(status)) {
+            out.append(piece);
+            return;
+        }
+        out.append(form.getBuffer(), static_cast<size_t>(form.length()));
+    }
+
+    bool mFold;
+    const icu::Normalizer2* mNfd = nullptr;
+    std::array<std::unique_ptr<Entry[]>, 256> mPages;
+    std::u16string mPool;
+    std::u16string mScratch;
+};
+
+WSearchMatcher::WSearchMatcher(std::u16string_view pattern, bool ignoreCase)
+    : mPattern(pattern), mIgnoreCase(ignoreCase), mCache(std::make_unique<KeyCache>(ignoreCase))
+{
+    mCache->appendSegments(mPattern, mKey);
+    // A unit outside ASCII as the marker for "no ASCII unit begins a match":
+    // the scan stops at every such unit anyway.
+    mFirstLow = mFirstHigh = 0x80;
+    if (!mKey.empty() && mKey[0] < 0x80) {
+        mFirstLow = mKey[0];
+        mFirstHigh = (ignoreCase && mFirstLow >= u'a' && mFirstLow <= u'z') ? static_cast<char16_t>(mFirstLow - 32)
+                                                                            : mFirstLow;
+    }
+}
+
+WSearchMatcher::~WSearchMatcher() = default;
+
+std::u16string WSearchMatcher::comparisonForm(std::u16string_view text, bool ignoreCase)
+{
+    KeyCache cache(ignoreCase);
+    std::u16string form;
+    cache.appendSegments(text, form);
+    return form;
+}
+
+bool WSearchMatcher::mayStartMatch(char16_t unit) const
+{
+    return U16_IS_SURROGATE(unit) || mCache->firstUnit(unit) == mKey[0];
+}
+
+size_t WSearchMatcher::nextCandidate(const char16_t* s, size_t q, size_t end) const
+{
+    while (q < end) {
+        q = skipPlainAscii(s, q, end, mFirstLow, mFirstHigh);
+        if (q >= end)
+            return end;
+        char16_t c = s[q];
+        if (c < 0x80)
+            return q;
+        // A run of other characters (Japanese text, say): one table look-up each.
+        do {
+            if (mayStartMatch(c))
+                return q;
+            ++q;
+        } while (q < end && (c = s[q]) >= 0x80);
+    }
+    return end;
+}
+
+size_t WSearchMatcher::matchAt(const char16_t* s, size_t q, size_t end) const
+{
+    const char16_t* key = mKey.data();
+    const size_t keyLength = mKey.size();
+    size_t j = 0;
+    size_t p = q;
+    while (j < keyLength) {
+        if (p >= end)
+            return npos;
+        const char16_t c = s[p];
+        // An ASCII character followed by another (or by the end) is a segment of its own.
+        if (c < 0x80 && (p + 1 >= end || s[p + 1] < 0x80)) {
+            if (asciiForm(c, mIgnoreCase) != key[j])
+                return npos;
+            ++j;
+            ++p;
+            continue;
+        }
+        const size_t r = mCache->segmentEnd(s, p, end);
+        j = mCache->compareSegment(s, p, r, key, j, keyLength);
+        if (j == npos)
+            return npos;
+        p = r;
+    }
+    return p;
+}
+
+size_t WSearchMatcher::findForward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const
+{
+    size_t q = start;
+    while ((q = nextCandidate(s, q, end)) < end) {
+        if (q == start || mCache->boundaryBefore(s, start, q, end)) {
+            const size_t r = matchAt(s, q, end);
+            if (r != npos) {
+                *matchEnd = r;
+                return q;
+            }
+        }
+        ++q;
+    }
+    return npos;
+}
+
+size_t WSearchMatcher::findBackward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const
+{
+    for (size_t q = end; q-- > start;) {
+        const char16_t c = s[q];
+        const bool candidate = c < 0x80 ? (c == mFirstLow || c == mFirstHigh) : mayStartMatch(c);
+        if (!candidate || (q != start && !mCache->boundaryBefore(s, start, q, end)))
+            continue;
+        const size_t r = matchAt(s, q, end);
+        if (r != npos) {
+            *matchEnd = r;
+            return q;
+        }
+    }
+    return npos;
+}
+
+WRange WSearchMatcher::find(std::u16string_view text, WRange range, WSearchDirection direction) const
+{
+    const WRange notFound{WNotFound, 0};
+    if (text.size() >= WNotFound || range.location > text.size() || range.length > text.size() - range.location) {
+        WLog::write("WSearchMatcher::find - range out of bounds.");
+        return notFound;
+    }
+    if (mKey.empty())
+        return notFound;
+    size_t matchEnd = 0;
+    const size_t found = direction == WSearchBackward
+                             ? findBackward(text.data(), range.location, range.maxRange(), &matchEnd)
+                             : findForward(text.data(), range.location, range.maxRange(), &matchEnd);
+    if (found == npos)
+        return notFound;
+    return {static_cast<uint32_t>(found), static_cast<uint32_t>(matchEnd - found)};
+}
+
+WSearchMatcher::Replacement WSearchMatcher::replaceAll(std::u16string_view text, std::u16string_view replacement) const
+{
+    Replacement result;
+    if (text.size() >= WNotFound) {
+        WLog::write("WSearchMatcher::replaceAll - text too long.");
+        result.text = text;
+        return result;
+    }
+    if (mKey.empty()) {
+        result.text = text;
+        return result;
+    }
+    const char16_t* s = text.data();
+    const size_t n = text.size();
+    size_t p = 0;
+    size_t matchEnd = 0;
+    size_t found = findForward(s, p, n, &matchEnd);
+    if (found == npos) {
+        result.text = text;
+        return result;
+    }
+    result.text.reserve(n + (replacement.size() > mPattern.size() ? n / 4 : 0));
+    while (found != npos) {
+        result.text.append(s + p, found - p);
+        result.text.append(replacement);
+        ++result.count;
+        p = matchEnd;
+        // Each further search starts where the last occurrence ended, as a fresh range.
+        found = findForward(s, p, n, &matchEnd);
+    }
+    result.text.append(s + p, n - p);
+    return result;
+}

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/WLog.h"
+
+#include "search/WSearchMatcher.h"
+
+namespace {
+
+constexpr WRange kNotFound{WNotFound, 0};
+
+WRange findIn(std::u16string_view text, std::u16string_view pattern, bool ignoreCase = true,
+              WSearchDirection direction = WSearchForward)
+{
+    return WSearchMatcher(pattern, ignoreCase).find(text, {0, static_cast<uint32_t>(text.size())}, direction);
+}
+
+WSearchMatcher::Replacement replaceIn(std::u16string_view text, std::u16string_view pattern,
+                                      std::u16string_view replacement, bool ignoreCase = true)
+{
+    return WSearchMatcher(pattern, ignoreCase).replaceAll(text, replacement);
+}
+
+}  // namespace
+
+TEST(WSearchMatcher, FindsWithinTheRangeOnlyAndAtTheTextsEnds)
+{
+    const std::u16string text = u"abcxxabc";
+    WSearchMatcher m(u"abc", false);
+    EXPECT_EQ(m.find(text, {0, 8}, WSearchForward), (WRange{0, 3}));
+    EXPECT_EQ(m.find(text, {1, 7}, WSearchForward), (WRange{5, 3}));
+    EXPECT_EQ(m.find(text, {8, 0}, WSearchForward), kNotFound);
+    // The occurrence must lie wholly inside the range, at either end.
+    EXPECT_EQ(m.find(text, {0, 7}, WSearchForward), (WRange{0, 3}));
+    EXPECT_EQ(m.find(text, {1, 6}, WSearchForward), kNotFound);
+    EXPECT_EQ(m.find(text, {0, 8}, WSearchBackward), (WRange{5, 3}));
+    EXPECT_EQ(m.find(text, {0, 7}, WSearchBackward), (WRange{0, 3}));
+    EXPECT_EQ(m.find(text, {0, 2}, WSearchBackward), kNotFound);
+    EXPECT_EQ(m.find(text, {0, 0}, WSearchBackward), kNotFound);
+    // Backward takes the occurrence that starts last, even when occurrences overlap.
+    EXPECT_EQ(findIn(u"aaa", u"aa", false, WSearchBackward), (WRange{1, 2}));
+    EXPECT_EQ(findIn(u"", u"a"), kNotFound);
+}
+
+TEST(WSearchMatcher, RangeOutsideTheTextIsRefusedWithALogLine)
+{
+    std::vector<std::string> lines;
+    const auto old = WLog::setSink([&](std::string_view line) { lines.emplace_back(line); });
+    WSearchMatcher m(u"a", true);
+    EXPECT_EQ(m.find(u"aaa", {2, 2}, WSearchForward), kNotFound);
+    EXPECT_EQ(m.find(u"aaa", {4, 0}, WSearchBackward), kNotFound);
+    EXPECT_EQ(m.find(u"aaa", {1, 0xFFFFFFFF}, WSearchForward), kNotFound);
+    EXPECT_EQ(m.find(u"aaa", {3, 0}, WSearchForward), kNotFound);
+    WLog::setSink(old);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0], "WSearchMatcher::find - range out of bounds.");
+}
+
+TEST(WSearchMatcher, EmptySearchStringNeverMatches)
+{
+    WSearchMatcher m(u"", true);
+    EXPECT_TRUE(m.isEmpty());
+    EXPECT_EQ(m.find(u"abc", {0, 3}, WSearchForward), kNotFound);
+    EXPECT_EQ(m.find(u"abc", {0, 3}, WSearchBackward), kNotFound);
+    EXPECT_EQ(m.find(u"", {0, 0}, WSearchForward), kNotFound);
+    const auto result = m.replaceAll(u"abc", u"x");
+    EXPECT_EQ(result.count, 0u);
+    EXPECT_EQ(result.text, u"abc");
+}
+
+TEST(WSearchMatcher, CanonicallyEquivalentSequencesMatchEachOther)
+{
+    // Precomposed ば against は + combining voiced mark, both ways, in both case modes.
+    for (bool ignoreCase : {false, true}) {
+        EXPECT_EQ(findIn(u"そば\u3068", u"\u306F\u3099", ignoreCase), (WRange{1, 1}));
+        EXPECT_EQ(findIn(u"そ\u306F\u3099と", u"ば", ignoreCase), (WRange{1, 2}));
+        EXPECT_EQ(findIn(u"\u306F\u3099", u"\u306F\u3099", ignoreCase), (WRange{0, 2}));
+    }
+    // A character is never split from the marks that follow it.
+    EXPECT_EQ(findIn(u"ば", u"は"), kNotFound);
+    EXPECT_EQ(findIn(u"\u306F\u3099", u"は"), kNotFound);
+    EXPECT_EQ(findIn(u"cafe\u0301", u"cafe"), kNotFound);
+    EXPECT_EQ(findIn(u"cafe\u0301 cafe", u"cafe"), (WRange{6, 4}));
+    EXPECT_EQ(findIn(u"caf\u00E9", u"cafe\u0301", false), (WRange{0, 4}));
+    // Marks of different combining classes may come in either order.
+    EXPECT_EQ(findIn(u"xa\u0323\u0301", u"a\u0301\u0323", false), (WRange{1, 3}));
+    EXPECT_EQ(findIn(u"x\u1EA5", u"a\u0302\u0301", false), (WRange{1, 1}));
+    // Singleton decompositions: the Kelvin sign is K, the Angstrom sign is Å.
+    EXPECT_EQ(findIn(u"5\u212A", u"K", false), (WRange{1, 1}));
+    EXPECT_EQ(findIn(u"\u212B", u"\u00C5", false), (WRange{0, 1}));
+    // Hangul syllables and their jamo.
+    EXPECT_EQ(findIn(u"한국", u"\u1112\u1161\u11AB", false), (WRange{0, 1}));
+    // Compatibility forms are different text: half-width ｶﾞ is not ガ.
+    EXPECT_EQ(findIn(u"\uFF76\uFF9E", u"ガ"), kNotFound);
+}
+
+TEST(WSearchMatcher, IgnoringCaseFollowsUnicodeCaseFolding)
+{
+    EXPECT_EQ(findIn(u"xABCx", u"abc", true), (WRange{1, 3}));
+    EXPECT_EQ(findIn(u"xABCx", u"abc", false), kNotFound);
+    // ß folds to ss: the found range may be longer or shorter than the search string.
+    EXPECT_EQ(findIn(u"STRASSE", u"straße"), (WRange{0, 7}));
+    EXPECT_EQ(findIn(u"straße", u"STRASSE"), (WRange{0, 6}));
+    EXPECT_EQ(findIn(u"\u1E9E", u"ss"), (WRange{0, 1}));
+    EXPECT_EQ(findIn(u"ß", u"s"), kNotFound);
+    EXPECT_EQ(findIn(u"SS", u"ß", false), kNotFound);
+    // The titlecase digraph ǅ and its lower and upper forms.
+    for (std::u16string_view form : {u"\u01C4", u"\u01C5", u"\u01C6"}) {
+        EXPECT_EQ(findIn(std::u16string(u"x") + std::u16string(form), u"\u01C5"), (WRange{1, 1}));
+    }
+    EXPECT_EQ(findIn(u"\u01C4\u01C6", u"\u01C5", false), kNotFound);
+    // Greek final sigma folds like the other two sigmas.
+    EXPECT_EQ(findIn(u"ΟΔΟΣ οδος", u"οδοσ"), (WRange{0, 4}));
+    EXPECT_EQ(findIn(u"ΟΔΟΣ οδος", u"οδοσ", true, WSearchBackward), (WRange{5, 4}));
+    EXPECT_EQ(findIn(u"οδος", u"οδοσ", false), kNotFound);
+    // Folding plus decomposition: İ folds to i with a dot above.
+    EXPECT_EQ(findIn(u"\u0130", u"i\u0307"), (WRange{0, 1}));
+    EXPECT_EQ(findIn(u"\u0130", u"i"), kNotFound);
+    // Full-width Latin letters have case too.
+    EXPECT_EQ(findIn(u"ＡＢＣ", u"ａｂｃ"), (WRange{0, 3}));
+}
+
+TEST(WSearchMatcher, SurrogatePairsStayWhole)
+{
+    const std::u16string text = u"a\U0001F600b\U0001F600";
+    EXPECT_EQ(findIn(text, u"\U0001F600"), (WRange{1, 2}));
+    EXPECT_EQ(findIn(text, u"\U0001F600", true, WSearchBackward), (WRange{4, 2}));
+    EXPECT_EQ(findIn(text, u"b\U0001F600"), (WRange{3, 3}));
+    // Deseret letters fold across the supplementary planes.
+    EXPECT_EQ(findIn(u"x\U00010400", u"\U00010428"), (WRange{1, 2}));
+    EXPECT_EQ(findIn(u"x\U00010400", u"\U00010428", false), kNotFound);
+    // Half a pair matches nothing, and stray halves in the text do no harm.
+    EXPECT_EQ(findIn(text, std::u16string(1, char16_t(0xD83D))), kNotFound);
+    const std::u16string broken = std::u16string(1, char16_t(0xDE00)) + u"ab" + char16_t(0xD83D);
+    EXPECT_EQ(findIn(broken, u"ab"), (WRange{1, 2}));
+    EXPECT_EQ(findIn(broken, u"b", true, WSearchBackward), (WRange{2, 1}));
+}
+
+TEST(WSearchMatcher, JapaneseText)
+{
+    const std::u16string text = u"検索の文字列を検索する。\r全角ＡＢＣと半角abc";
+    EXPECT_EQ(findIn(text, u"検索"), (WRange{0, 2}));
+    EXPECT_EQ(findIn(text, u"検索", true, WSearchBackward), (WRange{7, 2}));
+    EXPECT_EQ(findIn(text, u"。\r全"), (WRange{11, 3}));
+    EXPECT_EQ(findIn(text, u"ABC"), (WRange{21, 3}));
+    EXPECT_EQ(findIn(text, u"ｂｃ"), (WRange{16, 2}));
+    EXPECT_EQ(findIn(text, u"検策"), kNotFound);
+}
+
+TEST(WSearchMatcher, EveryPositionOfALongTextIsReached)
+{
+    // The scan over plain ASCII runs takes blocks of units at a time; a match
+    // must be found at every offset, next to other characters or not.
+    for (char16_t neighbour : {u'x', u'\u3042', u'\u00E9'}) {
+        for (size_t at = 0; at < 40; ++at) {
+            std::u16string text(40, neighbour);
+            text[at] = u'A';
+            EXPECT_EQ(findIn(text, u"a"), (WRange{uint32_t(at), 1})) << at;
+            EXPECT_EQ(findIn(text, u"a", true, WSearchBackward), (WRange{uint32_t(at), 1})) << at;
+            EXPECT_EQ(findIn(text, u"a", false), kNotFound) << at;
+            text[at] = u'\u212A';
+            EXPECT_EQ(findIn(text, u"k"), (WRange{uint32_t(at), 1})) << at;
+        }
+    }
+}
+
+TEST(WSearchMatcher, ReplaceAllNeverOverlapsNorSearchesItsReplacements)
+{
+    auto r = replaceIn(u"aaa", u"a", u"aa");
+    EXPECT_EQ(r.text, u"aaaaaa");
+    EXPECT_EQ(r.count, 3u);
+    r = replaceIn(u"aaaaa", u"aa", u"b");
+    EXPECT_EQ(r.text, u"bba");
+    EXPECT_EQ(r.count, 2u);
+    r = replaceIn(u"xAyaz", u"a", u"");
+    EXPECT_EQ(r.text, u"xyz");
+    EXPECT_EQ(r.count, 2u);
+    r = replaceIn(u"xAyaz", u"a", u"-", false);
+    EXPECT_EQ(r.text, u"xAy-z");
+    EXPECT_EQ(r.count, 1u);
+    r = replaceIn(u"abc", u"x", u"y");
+    EXPECT_EQ(r.text, u"abc");
+    EXPECT_EQ(r.count, 0u);
+    r = replaceIn(u"", u"x", u"y");
+    EXPECT_EQ(r.text, u"");
+    EXPECT_EQ(r.count, 0u);
+}
+
+TEST(WSearchMatcher, ReplaceAllTakesTheWholeEquivalentSequence)
+{
+    auto r = replaceIn(u"\u306F\u3099か\u3070", u"ば", u"ぱ");
+    EXPECT_EQ(r.text, u"ぱかぱ");
+    EXPECT_EQ(r.count, 2u);
+    r = replaceIn(u"Straße STRASSE", u"SS", u"ss");
+    EXPECT_EQ(r.text, u"Strasse STRAssE");
+    EXPECT_EQ(r.count, 2u);
+    r = replaceIn(u"\U0001F600x\U0001F600", u"\U0001F600", u"y");
+    EXPECT_EQ(r.text, u"yxy");
+    EXPECT_EQ(r.count, 2u);
+}
+
+TEST(WSearchMatcher, ComparisonForm)
+{
+    EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aば", false), u"A\u306F\u3099");
+    EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aßǅ", true), u"ass\u01C6");
+    EXPECT_EQ(WSearchMatcher::comparisonForm(u"", true), u"");
+}
