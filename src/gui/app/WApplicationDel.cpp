@@ -1,0 +1,194 @@
+#include "app/WApplicationDel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/WDocumentController.h"
+#include "app/WGotoLineWindow.h"
+#include "document/MyDocument.h"
+#include "editor/WTextViewWidget.h"
+#include "platform/WLog.h"
+
+namespace {
+WApplicationDel* sharedDelegate = nullptr;
+
+std::function<QObject*(QObject*)>& searchServerFactory()
+{
+    static std::function<QObject*(QObject*)> factory;
+    return factory;
+}
+
+QAction* findItem(QMenu* menu, const QString& title)
+{
+    for (QAction* action : menu->actions()) {
+        if (action->text() == title)
+            return action;
+        if (action->menu()) {
+            if (QAction* found = findItem(action->menu(), title))
+                return found;
+        }
+    }
+    return nullptr;
+}
+
+// The text view with the keyboard focus, else the one of the current document.
+WTextViewWidget* targetTextView(WDocumentController& controller)
+{
+    if (auto* focused = qobject_cast<WTextViewWidget*>(QApplication::focusWidget()))
+        return focused;
+    MyDocument* document = controller.currentDocument();
+    return document ? document->textView() : nullptr;
+}
+}  // namespace
+
+WApplicationDel::WApplicationDel(const QString& preferencesPath)
+    : mDocumentController(std::make_unique<WDocumentController>())
+    , myGotoLineWindow(std::make_unique<WGotoLineWindow>())
+{
+    sharedDelegate = this;
+    connect(myGotoLineWindow.get(), &WGotoLineWindow::lineChosen, this, [this](const QString& text) {
+        if (MyDocument* document = mDocumentController->currentDocument())
+            document->setCurrentLineOfTextView(text);
+        else
+            hideGotoLineWindow();
+    });
+    buildMainMenu();
+}
+
+WApplicationDel::~WApplicationDel()
+{
+    WLog::write("WApplicationDel : dealloc");
+    // Documents first: their windows show the shared menus.
+    mDocumentController.reset();
+    qDeleteAll(mMainMenus);
+    mMainMenus.clear();
+    delete mSearchServer;
+    if (sharedDelegate == this)
+        sharedDelegate = nullptr;
+}
+
+WApplicationDel* WApplicationDel::shared()
+{
+    return sharedDelegate;
+}
+
+QObject* WApplicationDel::searchServer()
+{
+    if (!mSearchServer && searchServerFactory())
+        mSearchServer = searchServerFactory()(nullptr);
+    return mSearchServer;
+}
+
+void WApplicationDel::setSearchServerFactory(std::function<QObject*(QObject*)> factory)
+{
+    searchServerFactory() = std::move(factory);
+}
+
+std::optional<QVariantList> WApplicationDel::menuDict(const QString& name) const
+{
+    if (auto found = mMenuDict.find(name); found != mMenuDict.end())
+        return found->second;
+    return std::nullopt;
+}
+
+void WApplicationDel::setMenuDict(const QString& name, const QVariantList& array)
+{
+    if (name != QStringLiteral("font_family_array") && name != QStringLiteral("font_size_array")) {
+        WLog::write("WApplicationDel::setMenuDict - unknown name " + name.toStdString());
+        return;
+    }
+    mMenuDict[name] = array;
+}
+
+void WApplicationDel::showGotoLineWindow()
+{
+    myGotoLineWindow->show();
+    myGotoLineWindow->raise();
+    myGotoLineWindow->activateWindow();
+    myGotoLineWindow->textField()->setFocus();
+}
+
+void WApplicationDel::hideGotoLineWindow()
+{
+    myGotoLineWindow->hide();
+    myGotoLineWindow->textField()->clear();
+}
+
+QAction* WApplicationDel::mainMenuItem(const QString& title) const
+{
+    for (QMenu* menu : mMainMenus) {
+        if (menu->title() == title)
+            return menu->menuAction();
+        if (QAction* found = findItem(menu, title))
+            return found;
+    }
+    return nullptr;
+}
+
+void WApplicationDel::buildMainMenu()
+{
+    WDocumentController* controller = mDocumentController.get();
+    auto add = [](QMenu* menu, const QString& title, QKeySequence shortcut, auto slot) {
+        QAction* action = menu->addAction(title);
+        action->setShortcut(shortcut);
+        QObject::connect(action, &QAction::triggered, menu, slot);
+        return action;
+    };
+
+    auto* file = new QMenu(QStringLiteral("&File"));
+    add(file, QStringLiteral("New"), QKeySequence::New, [controller] { controller->newDocumentCommand(); });
+    add(file, QStringLiteral("Open…"), QKeySequence::Open, [controller] { controller->openDocumentCommand(); });
+    file->addSeparator();
+    add(file, QStringLiteral("Close"), QKeySequence::Close, [controller] { controller->closeCommand(); });
+    add(file, QStringLiteral("Save"), QKeySequence::Save, [controller] { controller->saveCommand(); });
+    add(file, QStringLiteral("Save As…"), QKeySequence::SaveAs, [controller] { controller->saveAsCommand(); });
+    add(file, QStringLiteral("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
+    file->addSeparator();
+    add(file, QStringLiteral("Quit"), QKeySequence::Quit, [controller] {
+        if (controller->closeAllDocuments())
+            QApplication::quit();
+    });
+
+    auto* edit = new QMenu(QStringLiteral("&Edit"));
+    auto onView = [controller](void (WTextViewWidget::*method)()) {
+        return [controller, method] {
+            if (WTextViewWidget* view = targetTextView(*controller))
+                (view->*method)();
+        };
+    };
+    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, onView(&WTextViewWidget::undo));
+    add(edit, QStringLiteral("Redo"), QKeySequence::Redo, onView(&WTextViewWidget::redo));
+    edit->addSeparator();
+    add(edit, QStringLiteral("Cut"), QKeySequence::Cut, onView(&WTextViewWidget::cut));
+    add(edit, QStringLiteral("Copy"), QKeySequence::Copy, onView(&WTextViewWidget::copy));
+    add(edit, QStringLiteral("Paste"), QKeySequence::Paste, onView(&WTextViewWidget::paste));
+    add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, onView(&WTextViewWidget::selectAll));
+    edit->addSeparator();
+    add(edit, QStringLiteral("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
+
+    // Filled from data by the menu builders (constructMenus).
+    auto* format = new QMenu(QStringLiteral("Format"));
+    format->addMenu(QStringLiteral("Font Family & Style"));
+    format->addMenu(QStringLiteral("Font Size"));
+    mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML Tags")), new QMenu(QStringLiteral("URLs")),
+                  new QMenu(QStringLiteral("Tools"))};
+}
+
+void WApplicationDel::constructMenus()
+{
+    addFontFamilyMenu();
+    addFontSizeMenu();
+    addTagMenu();
+    addURLMenu();
+    addScriptsMenu();
+}
+
+// The builders of the data-driven menus attach their items under these titles:
+// "Font Family & Style", "Font Size", "HTML Tags", "URLs" and "Tools".
+void WApplicationDel::addFontFamilyMenu() {}
+void WApplicationDel::addFontSizeMenu() {}
+void WApplicationDel::addTagMenu() {}
+void WApplicationDel::addURLMenu() {}
+void WApplicationDel::addScriptsMenu() {}

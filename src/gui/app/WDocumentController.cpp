@@ -1,0 +1,211 @@
+#include "app/WDocumentController.h"
+
+#include <QFileInfo>
+#include <QTimer>
+
+#include "app/WPresenter.h"
+#include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
+
+WDocumentController::WDocumentController(QObject* parent)
+    : QObject(parent)
+{
+}
+
+WDocumentController::~WDocumentController() = default;
+
+MyDocument* WDocumentController::adopt(std::unique_ptr<MyDocument> document)
+{
+    MyDocument* raw = document.get();
+    connect(raw, &MyDocument::becameMain, this, [this](MyDocument* main) { mCurrent = main; });
+    connect(raw, &MyDocument::closeRequested, this, [this](MyDocument* closing, bool* accepted) {
+        *accepted = mClosing || shouldCloseDocument(closing);
+        if (*accepted && !mClosing) {
+            // The window is still inside its close event; let it finish first.
+            QTimer::singleShot(0, this, [this, closing] { discard(closing); });
+        }
+    });
+    mDocuments.push_back(std::move(document));
+    raw->windowControllerDidLoadNib();
+    mCurrent = raw;
+    emit documentsChanged();
+    return raw;
+}
+
+void WDocumentController::discard(MyDocument* document)
+{
+    auto found = std::find_if(mDocuments.begin(), mDocuments.end(),
+                              [document](const auto& owned) { return owned.get() == document; });
+    if (found == mDocuments.end())
+        return;
+    std::unique_ptr<MyDocument> gone = std::move(*found);
+    mDocuments.erase(found);
+    if (mCurrent == document)
+        mCurrent = mDocuments.empty() ? nullptr : mDocuments.back().get();
+    gone.reset();
+    emit documentsChanged();
+}
+
+MyDocument* WDocumentController::newDocument()
+{
+    auto document = std::make_unique<MyDocument>();
+    ++mUntitledCount;
+    document->setProperty("untitledName", mUntitledCount == 1 ? QStringLiteral("Untitled")
+                                                              : QStringLiteral("Untitled %1").arg(mUntitledCount));
+    return adopt(std::move(document));
+}
+
+MyDocument* WDocumentController::documentForFile(const QString& path) const
+{
+    const QString wanted = QFileInfo(path).canonicalFilePath();
+    if (wanted.isEmpty())
+        return nullptr;
+    for (const auto& document : mDocuments) {
+        if (!document->fileName().isEmpty() && QFileInfo(document->fileName()).canonicalFilePath() == wanted)
+            return document.get();
+    }
+    return nullptr;
+}
+
+MyDocument* WDocumentController::openDocument(const QString& path)
+{
+    if (MyDocument* open = documentForFile(path)) {
+        open->window()->show();
+        open->window()->raise();
+        open->window()->activateWindow();
+        mCurrent = open;
+        return open;
+    }
+    auto document = std::make_unique<MyDocument>();
+    QString error;
+    if (!document->readFromFile(path, &error)) {
+        WPresenter::shared().showError(
+            currentDocument() ? currentDocument()->window() : nullptr,
+            QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()), error);
+        return nullptr;
+    }
+    return adopt(std::move(document));
+}
+
+bool WDocumentController::saveDocument(MyDocument* document)
+{
+    if (!document)
+        return false;
+    if (document->fileName().isEmpty())
+        return saveDocumentAs(document);
+    return saveDocumentTo(document, document->fileName());
+}
+
+bool WDocumentController::saveDocumentAs(MyDocument* document)
+{
+    if (!document)
+        return false;
+    const QString suggested = document->fileName().isEmpty() ? document->displayName() : document->fileName();
+    const QString path = WPresenter::shared().chooseFileToSave(document->window(), suggested);
+    if (path.isEmpty())
+        return false;
+    return saveDocumentTo(document, path);
+}
+
+bool WDocumentController::saveDocumentTo(MyDocument* document, const QString& path)
+{
+    QString error;
+    if (document->saveToFile(path, &error))
+        return true;
+    WPresenter::shared().showError(
+        document->window(),
+        QStringLiteral("The document “%1” could not be saved.").arg(QFileInfo(path).fileName()), error);
+    return false;
+}
+
+bool WDocumentController::revertDocument(MyDocument* document)
+{
+    if (!document || document->fileName().isEmpty())
+        return false;
+    if (document->isDocumentEdited()) {
+        const int answer = WPresenter::shared().ask(
+            document->window(), QStringLiteral("Revert"),
+            QStringLiteral("Revert “%1” to the saved file? Your changes will be lost.").arg(document->displayName()),
+            {QStringLiteral("Revert"), QStringLiteral("Cancel")});
+        if (answer != 0)
+            return false;
+    }
+    if (document->revertToSavedFromFile(document->fileName(), MyDocument::documentTypeNameForFile(document->fileName())))
+        return true;
+    WPresenter::shared().showError(
+        document->window(), QStringLiteral("The document “%1” could not be reverted.").arg(document->displayName()),
+        QStringLiteral("The file can no longer be read as text. The document was left as it was."));
+    return false;
+}
+
+bool WDocumentController::shouldCloseDocument(MyDocument* document)
+{
+    if (!document->isDocumentEdited())
+        return true;
+    const int answer = WPresenter::shared().ask(
+        document->window(), QStringLiteral("Close"),
+        QStringLiteral("Do you want to save the changes you made to “%1”?").arg(document->displayName()),
+        {QStringLiteral("Save"), QStringLiteral("Don't Save"), QStringLiteral("Cancel")});
+    if (answer == 0)
+        return saveDocument(document);
+    return answer == 1;
+}
+
+bool WDocumentController::closeDocument(MyDocument* document)
+{
+    if (!document || !shouldCloseDocument(document))
+        return false;
+    mClosing = true;
+    document->window()->close();
+    mClosing = false;
+    discard(document);
+    return true;
+}
+
+bool WDocumentController::closeAllDocuments()
+{
+    // Newest first, as windows stack; stop at the first Cancel.
+    while (!mDocuments.empty()) {
+        if (!closeDocument(mDocuments.back().get()))
+            return false;
+    }
+    return true;
+}
+
+MyDocument* WDocumentController::currentDocument() const
+{
+    return mCurrent;
+}
+
+void WDocumentController::newDocumentCommand()
+{
+    newDocument();
+}
+
+void WDocumentController::openDocumentCommand()
+{
+    const QStringList paths =
+        WPresenter::shared().chooseFilesToOpen(currentDocument() ? currentDocument()->window() : nullptr);
+    for (const QString& path : paths)
+        openDocument(path);
+}
+
+void WDocumentController::closeCommand()
+{
+    closeDocument(currentDocument());
+}
+
+void WDocumentController::saveCommand()
+{
+    saveDocument(currentDocument());
+}
+
+void WDocumentController::saveAsCommand()
+{
+    saveDocumentAs(currentDocument());
+}
+
+void WDocumentController::revertCommand()
+{
+    revertDocument(currentDocument());
+}

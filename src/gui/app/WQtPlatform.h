@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/WPlainPlatform.h"
+
+// The desktop's answers to what the core asks: installed fonts from
+// QFontDatabase, image sizes from QImageReader, the beep, the Shift key and
+// opening files in other applications. Home and resources are found as the
+// plain platform finds them.
+class WQtPlatform : public WPlatform {
+public:
+    class QtFontCatalog : public WFontCatalog {
+    public:
+        std::vector<std::string> families() const override;
+        std::vector<Member> membersOfFamily(std::string_view family) const override;
+    };
+
+    std::filesystem::path homeDirectory() const override { return mPlain.homeDirectory(); }
+    std::optional<std::filesystem::path> pathForResource(std::string_view name,
+                                                         std::string_view ext) const override
+    {
+        return mPlain.pathForResource(name, ext);
+    }
+    void beep() override;
+    std::string userFixedPitchFontName() const override;
+    const WFontCatalog& fonts() const override { return mFonts; }
+    std::optional<WPixelSize> imageSize(const std::filesystem::path& image) const override;
+    bool openFile(const std::filesystem::path& file) override;
+    bool isShiftKeyDown() const override;
+
+private:
+    WPlainPlatform mPlain;
+    QtFontCatalog mFonts;
+};

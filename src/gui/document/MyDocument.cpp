@@ -1,0 +1,457 @@
+#include "document/MyDocument.h"
+
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFont>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QTextDocument>
+
+#include <algorithm>
+#include <charconv>
+
+#include "app/WApplicationDel.h"
+#include "app/WPresenter.h"
+#include "document/WDocumentCore.h"
+#include "document/WDocumentWindow.h"
+#include "editor/WTextViewWidget.h"
+#include "platform/WLog.h"
+#include "platform/WPlatform.h"
+#include "text/WEncoding.h"
+#include "text/WStringUtils.h"
+
+namespace {
+// Positions of the character-code pop-up, in order.
+constexpr WStringEncoding kEncodingsByTag[] = {WShiftJISEncoding, WJISEncoding, WEUCEncoding, WUTF8Encoding,
+                                               WUTF16Encoding};
+// Positions of the line-ending pop-up: LF first.
+constexpr WReturnCodeType kReturnCodesByTag[] = {WLF_type, WCR_type, WCRLF_type};
+
+struct TextTypeItem {
+    const char* title;
+    WTextType type;
+    const char* keyEquivalent;
+};
+constexpr TextTypeItem kTextTypeItems[] = {
+    {"Plain", WTextPlain, "/"}, {"X/HTML", WTextHTML, "m"},        {"CSS", WTextCSS, nullptr},
+    {"PHP", WTextPHP, nullptr}, {"ruby", WTextRubyScript, nullptr}, {"perl", WTextPerlScript, nullptr},
+    {nullptr, WTextPlain, nullptr},  // separator
+    {"Indexed", WTextIndex, nullptr}, {"w-markup", WTextWexelMarkup, nullptr},
+};
+
+QString encodingTitle(uint32_t encoding)
+{
+    static const char* const titles[] = {"Shift JIS", "JIS", "EUC", "UTF-8", "UTF-16"};
+    for (size_t tag = 0; tag < std::size(kEncodingsByTag); ++tag) {
+        if (kEncodingsByTag[tag] == encoding)
+            return QString::fromLatin1(titles[tag]);
+    }
+    return QStringLiteral("this character code");
+}
+
+QString fromView(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+}  // namespace
+
+MyDocument::MyDocument()
+{
+    readPreferences();
+}
+
+MyDocument::~MyDocument()
+{
+    if (myWindow) {
+        myWindow->shouldClose = nullptr;
+        delete myWindow;
+    }
+}
+
+void MyDocument::readPreferences()
+{
+    // Copied once: later changes of the preferences reach only new documents.
+    const WDocumentCore::Preferences preferences = WDocumentCore::documentPreferences();
+    mWordWrap = preferences.wordWrap;
+    mAutoIndent = preferences.autoIndent;
+    mStoreWindowStatus = preferences.storeWindowStatus;
+    mTextViewFontName = QString::fromStdString(preferences.fontName);
+    mTextViewFontSize = preferences.fontSize;
+}
+
+// ---- opening -------------------------------------------------------------------------------
+
+bool MyDocument::readFromFile(const QString& path, QString* errorMessage)
+{
+    auto bytes = WDocumentCore::readFile(path, errorMessage);
+    if (!bytes)
+        return false;
+    if (!loadDataRepresentation(*bytes, documentTypeNameForFile(path), errorMessage))
+        return false;
+    setFileName(QFileInfo(path).absoluteFilePath());
+    return true;
+}
+
+bool MyDocument::loadDataRepresentation(std::span<const uint8_t> data, const QString& typeName,
+                                        QString* errorMessage)
+{
+    auto opened = WDocumentCore::openBytes(data);
+    if (!opened) {
+        // Neither the detected encoding nor Shift JIS reads it: refuse rather than show garbage.
+        if (errorMessage)
+            *errorMessage = QStringLiteral("The file could not be read as Japanese or Unicode text.");
+        return false;
+    }
+    mDocumentEncoding = opened->encoding;
+    mReturnCodeType = opened->returnCodeType;
+    mBufString = std::move(opened->text);
+    setTextTypeWithTypeName(typeName);
+    return true;
+}
+
+void MyDocument::windowControllerDidLoadNib()
+{
+    myWindow = new WDocumentWindow;
+    myTextView = myWindow->textView();
+    myCharacterCodePopupButton = myWindow->characterCodePopupButton();
+    myReturnCodePopupButton = myWindow->returnCodePopupButton();
+    myTextTypePopupButton = myWindow->textTypePopupButton();
+    myLineNumberView = myWindow->lineNumberView();
+
+    connect(myCharacterCodePopupButton, &QComboBox::activated, this,
+            [this](int index) { setCharacterCodeType(myCharacterCodePopupButton->itemData(index).toInt()); });
+    connect(myReturnCodePopupButton, &QComboBox::activated, this,
+            [this](int index) { setReturnCodeType(myReturnCodePopupButton->itemData(index).toInt()); });
+    connect(myTextTypePopupButton, &QComboBox::activated, this,
+            [this](int index) { textTypeMenuSelected(myTextTypePopupButton->itemData(index).toInt()); });
+    connect(myTextView, &QPlainTextEdit::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
+    connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
+    connect(myTextView->document(), &QTextDocument::modificationChanged, this, &MyDocument::updateWindowTitle);
+    connect(myWindow, &WDocumentWindow::becameMain, this, [this] { emit becameMain(this); });
+    myWindow->shouldClose = [this] {
+        bool accepted = true;
+        emit closeRequested(this, &accepted);
+        return accepted;
+    };
+
+    if (auto* application = WApplicationDel::shared()) {
+        for (QMenu* menu : application->mainMenus())
+            myWindow->menuBar()->addMenu(menu);
+    }
+
+    QFont font(mTextViewFontName);
+    font.setPointSizeF(mTextViewFontSize > 0 ? mTextViewFontSize : 12.0);
+    font.setStyleHint(QFont::TypeWriter);
+    myTextView->setFont(font);
+
+    if (!mBufString) {
+        myTextView->loadString(u"");
+    } else {
+        myTextView->loadString(*mBufString);
+        myTextView->setSelectedRange(storedSelection());
+        mBufString.reset();
+    }
+
+    setWordWrapped(mWordWrap);
+    adjustDocumentSettings();
+    validateColorSyntax();
+    attachTextTypeMenu();
+    adjustPopupButtons();
+    myLineNumberView->setText(QStringLiteral("1"));
+    textViewDidChangeSelection();
+
+    // Every window opens at the same place; no position is remembered.
+    myWindow->resize(600, 600);
+    myWindow->move(30, 30);
+    updateWindowTitle();
+    myWindow->show();
+    myTextView->setFocus();
+}
+
+WRange MyDocument::storedSelection() const
+{
+    if (!mStoreWindowStatus || mFileName.isEmpty())
+        return {0, 0};
+    // A range from an older version of the file may reach past its end now.
+    return WDocumentCore::readSelectionAttribute(mFileName, myTextView->textStorage().length())
+        .value_or(WRange{0, 0});
+}
+
+// ---- saving --------------------------------------------------------------------------------
+
+std::optional<std::vector<uint8_t>> MyDocument::dataRepresentationOfType(const QString&, QString* errorMessage)
+{
+    const std::u16string& text = myTextView->string();
+    auto saved = WDocumentCore::saveText(text, mDocumentEncoding, mReturnCodeType);
+    if (saved.failure) {
+        const auto& failure = *saved.failure;
+        if (errorMessage) {
+            const QString character = fromView(std::u16string_view(text).substr(failure.range.location,
+                                                                                  failure.range.length));
+            *errorMessage =
+                QStringLiteral("The character “%1” (U+%2) at line %3, column %4 cannot be written in %5. "
+                               "Choose another character code, or change the character.")
+                    .arg(character)
+                    .arg(QString::number(static_cast<uint>(failure.character), 16).toUpper().rightJustified(4, u'0'))
+                    .arg(failure.line)
+                    .arg(failure.column)
+                    .arg(encodingTitle(mDocumentEncoding));
+        }
+        myTextView->setSelectedRange(failure.range);
+        myTextView->scrollRangeToVisible(failure.range);
+        return std::nullopt;
+    }
+    return std::move(saved.bytes);
+}
+
+bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
+{
+    auto bytes = dataRepresentationOfType(documentTypeNameForFile(path), errorMessage);
+    if (!bytes)
+        return false;
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (!WDocumentCore::writeFile(absolute, *bytes, errorMessage))
+        return false;
+    WDocumentCore::writeFileAttributes(absolute, myTextView->selectedRange());
+    const bool renamed = absolute != mFileName;
+    setFileName(absolute);
+    if (renamed)
+        setTextTypeWithTypeName(documentTypeNameForFile(absolute));
+    myTextView->document()->setModified(false);
+    return true;
+}
+
+// ---- reverting and the pop-ups ----------------------------------------------------------------
+
+bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeName)
+{
+    QString error;
+    auto bytes = WDocumentCore::readFile(path, &error);
+    if (!bytes) {
+        WLog::write("MyDocument::revertToSavedFromFile - " + error.toStdString());
+        return false;
+    }
+    auto opened = WDocumentCore::openBytes(*bytes);
+    if (!opened)
+        return false;
+    mDocumentEncoding = opened->encoding;
+    mReturnCodeType = opened->returnCodeType;
+    myTextView->loadString(opened->text);
+    myTextView->setSelectedRange({0, 0});
+    adjustPopupButtons();
+    setTextTypeWithTypeName(typeName);
+    validateColorSyntax();
+    return true;
+}
+
+void MyDocument::setCharacterCodeType(int tag)
+{
+    if (tag < 0 || tag >= static_cast<int>(std::size(kEncodingsByTag)))
+        return;
+    // Takes effect at the next save; the text stays as it is.
+    mDocumentEncoding = kEncodingsByTag[tag];
+    if (mFileName.isEmpty() || !WPlatform::shared().isShiftKeyDown())
+        return;
+    WPresenter::shared().askLater(
+        myWindow, QStringLiteral("Alert"),
+        QStringLiteral("Reload this document and force to convert into the selected character code.\n"
+                       "Your changes will be lost."),
+        {QStringLiteral("OK"), QStringLiteral("Cancel")},
+        [document = QPointer<MyDocument>(this)](int button) {
+            if (document)
+                document->forceToChangeEncodingDialogEnded(button == 0 ? 1 : 0);
+        });
+}
+
+void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)
+{
+    if (returnCode != 1)
+        return;
+    QString error;
+    auto bytes = WDocumentCore::readFile(mFileName, &error);
+    std::optional<std::u16string> text;
+    if (bytes)
+        text = WEncoding::decode(*bytes, static_cast<WStringEncoding>(mDocumentEncoding));
+    if (!text) {
+        // Leave the text alone: the user keeps what is on screen.
+        if (bytes)
+            error = QStringLiteral("The file is not valid %1 text.").arg(encodingTitle(mDocumentEncoding));
+        WPresenter::shared().showError(myWindow,
+                                       QStringLiteral("The document “%1” could not be reloaded.").arg(displayName()),
+                                       error + QStringLiteral(" The text was left as it was."));
+        return;
+    }
+    // The line-ending kind stays what the document had.
+    myTextView->setString(WStringUtils::convertReturnsToCR(*text));
+    myTextView->setSelectedRange({0, 0});
+    validateColorSyntax();
+}
+
+void MyDocument::setReturnCodeType(int tag)
+{
+    if (tag < 0 || tag >= static_cast<int>(std::size(kReturnCodesByTag)))
+        return;
+    mReturnCodeType = kReturnCodesByTag[tag];
+}
+
+// ---- text type and settings -------------------------------------------------------------------
+
+void MyDocument::setTextTypeWithTypeName(const QString& typeName)
+{
+    if (auto type = textTypeForDocumentTypeName(typeName.toStdString()))
+        mTextType = *type;
+}
+
+void MyDocument::setTextType(WTextType type)
+{
+    mTextType = type;
+    adjustPopupButtons();
+}
+
+void MyDocument::textTypeMenuSelected(int tag)
+{
+    setTextType(static_cast<WTextType>(tag));
+    adjustDocumentSettings();
+    validateColorSyntax();
+}
+
+void MyDocument::attachTextTypeMenu()
+{
+    myTextTypePopupButton->clear();
+    for (const TextTypeItem& item : kTextTypeItems) {
+        if (!item.title) {
+            myTextTypePopupButton->insertSeparator(myTextTypePopupButton->count());
+            continue;
+        }
+        myTextTypePopupButton->addItem(QString::fromUtf8(item.title), static_cast<int>(item.type));
+        if (item.keyEquivalent) {
+            const int tag = item.type;
+            auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.keyEquivalent), myWindow);
+            connect(shortcut, &QShortcut::activated, this, [this, tag] { textTypeMenuSelected(tag); });
+        }
+    }
+}
+
+void MyDocument::adjustPopupButtons()
+{
+    if (!myWindow)
+        return;
+    for (int tag = 0; tag < static_cast<int>(std::size(kEncodingsByTag)); ++tag) {
+        if (kEncodingsByTag[tag] == mDocumentEncoding)
+            myCharacterCodePopupButton->setCurrentIndex(tag);
+    }
+    for (int tag = 0; tag < static_cast<int>(std::size(kReturnCodesByTag)); ++tag) {
+        if (kReturnCodesByTag[tag] == mReturnCodeType)
+            myReturnCodePopupButton->setCurrentIndex(tag);
+    }
+    // No item for a type without one (shell scripts): nothing selected.
+    myTextTypePopupButton->setCurrentIndex(myTextTypePopupButton->findData(static_cast<int>(mTextType)));
+}
+
+void MyDocument::adjustDocumentSettings()
+{
+    // The colouring engine for mTextType is made here, with its mode settings.
+}
+
+void MyDocument::validateColorSyntax()
+{
+    // The colouring engine recolours the whole text here.
+}
+
+void MyDocument::setWordWrapped(bool wrapped)
+{
+    mWordWrap = wrapped;
+    if (myTextView)
+        myTextView->setLineWrapMode(wrapped ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+}
+
+void MyDocument::setTextViewFontName(const QString& name)
+{
+    mTextViewFontName = name;
+    if (myTextView) {
+        QFont font = myTextView->font();
+        font.setFamily(name);
+        myTextView->setFont(font);
+    }
+}
+
+void MyDocument::setTextViewFontSize(float size)
+{
+    mTextViewFontSize = size;
+    if (myTextView && size > 0) {
+        QFont font = myTextView->font();
+        font.setPointSizeF(size);
+        myTextView->setFont(font);
+    }
+}
+
+void MyDocument::setCurrentLineOfTextView(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (!trimmed.isEmpty() && myTextView) {
+        // The leading integer of the text; 0 when there is none.
+        const std::string digits = trimmed.toStdString();
+        long line = 0;
+        std::from_chars(digits.data(), digits.data() + digits.size(), line);
+        const std::u16string& string = myTextView->string();
+        const uint32_t lineCount = WStringUtils::countLinesOfString(string);
+        if (line < 1 || static_cast<uint64_t>(line) > std::max<uint32_t>(lineCount, 1)) {
+            WPlatform::shared().beep();
+        } else {
+            uint32_t start = 0;
+            for (long current = 1; current < line; ++current)
+                start = static_cast<uint32_t>(string.find(u'\r', start)) + 1;
+            size_t end = string.find(u'\r', start);
+            end = end == std::u16string::npos ? string.size() : end + 1;
+            const WRange range{start, static_cast<uint32_t>(end) - start};
+            myTextView->setSelectedRange(range);
+            myTextView->scrollRangeToVisible(range);
+        }
+    }
+    if (auto* application = WApplicationDel::shared())
+        application->hideGotoLineWindow();
+}
+
+// ---- notifications and naming -----------------------------------------------------------------
+
+void MyDocument::textViewDidChangeSelection()
+{
+    const uint32_t location = myTextView->selectedRange().location;
+    const uint32_t line = WStringUtils::countLinesOfString(myTextView->string(), WRange{0, location});
+    myLineNumberView->setText(QString::number(line));
+}
+
+void MyDocument::setFileName(const QString& path)
+{
+    mFileName = path;
+    updateWindowTitle();
+}
+
+QString MyDocument::displayName() const
+{
+    if (!mFileName.isEmpty())
+        return QFileInfo(mFileName).fileName();
+    return property("untitledName").toString().isEmpty() ? QStringLiteral("Untitled")
+                                                          : property("untitledName").toString();
+}
+
+bool MyDocument::isDocumentEdited() const
+{
+    return myTextView && myTextView->document()->isModified();
+}
+
+void MyDocument::updateWindowTitle()
+{
+    if (!myWindow)
+        return;
+    myWindow->setWindowTitle(displayName() + QStringLiteral("[*]"));
+    myWindow->setWindowModified(isDocumentEdited());
+    myWindow->setWindowFilePath(mFileName);
+}
+
+QString MyDocument::documentTypeNameForFile(const QString& path)
+{
+    return QString::fromStdString(documentTypeNameForFileName(path.toStdString()));
+}

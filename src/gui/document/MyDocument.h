@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "document/WTextTypeStub.h"
+#include "text/WRange.h"
+#include "text/WTextUtils.h"
+
+class QComboBox;
+class QLineEdit;
+class QScrollArea;
+class WDocumentWindow;
+class WTextViewWidget;
+
+// One open file, or one new text, with its window. The text in the window is
+// always in CR form; opening remembers the file's encoding and line-ending
+// kind, and saving writes the text back in them.
+class MyDocument : public QObject {
+    Q_OBJECT
+public:
+    MyDocument();
+    ~MyDocument() override;
+
+    // Opening, in the order the controller calls them. readFromFile fails with a
+    // sentence for the user (and makes nothing) when the file cannot be read or
+    // its bytes decode neither in their own encoding nor as Shift JIS.
+    bool readFromFile(const QString& path, QString* errorMessage);
+    bool loadDataRepresentation(std::span<const uint8_t> data, const QString& typeName, QString* errorMessage);
+    void windowControllerDidLoadNib();
+
+    // Saving. dataRepresentationOfType answers the bytes or nothing, with a
+    // message naming the first character that cannot be written (which is then
+    // selected). saveToFile writes them atomically, with the file attributes;
+    // only a complete save clears the edited state.
+    std::optional<std::vector<uint8_t>> dataRepresentationOfType(const QString& typeName, QString* errorMessage);
+    bool saveToFile(const QString& path, QString* errorMessage);
+    bool revertToSavedFromFile(const QString& path, const QString& typeName);
+
+    // Pop-up actions (the item's tag).
+    void setCharacterCodeType(int tag);
+    void setReturnCodeType(int tag);
+    void forceToChangeEncodingDialogEnded(int returnCode);
+
+    // Text type and per-document settings.
+    void setTextTypeWithTypeName(const QString& typeName);
+    void setTextType(WTextType type);
+    void textTypeMenuSelected(int tag);
+    void attachTextTypeMenu();
+    void adjustPopupButtons();
+    // Makes the colouring engine for the current text type and applies its settings.
+    void adjustDocumentSettings();
+    // Colours the whole text again.
+    void validateColorSyntax();
+    void setWordWrapped(bool wrapped);
+    void setTextViewFontName(const QString& name);
+    void setTextViewFontSize(float size);
+    void setAutoIndented(bool indented) { mAutoIndent = indented; }
+    // The go-to-line field's action: selects the line whose number leads the text.
+    void setCurrentLineOfTextView(const QString& text);
+
+    uint32_t documentEncoding() const { return mDocumentEncoding; }
+    WReturnCodeType returnCodeType() const { return mReturnCodeType; }
+    WTextType textType() const { return mTextType; }
+    bool isWordWrapped() const { return mWordWrap; }
+    bool isAutoIndented() const { return mAutoIndent; }
+    bool storesWindowStatus() const { return mStoreWindowStatus; }
+    const QString& textViewFontName() const { return mTextViewFontName; }
+    float textViewFontSize() const { return mTextViewFontSize; }
+
+    // The path of the document's file; empty for a new document.
+    const QString& fileName() const { return mFileName; }
+    void setFileName(const QString& path);
+    QString displayName() const;
+    bool isDocumentEdited() const;
+
+    WDocumentWindow* window() const { return myWindow; }
+    WTextViewWidget* textView() const { return myTextView; }
+
+    // The document type name ("HTML file", ...) that a file's name stands for.
+    static QString documentTypeNameForFile(const QString& path);
+
+signals:
+    // The window was asked to close; the controller decides (asking about changes).
+    void closeRequested(MyDocument* document, bool* accepted);
+    void becameMain(MyDocument* document);
+
+private:
+    void textViewDidChangeSelection();
+    void updateWindowTitle();
+    void readPreferences();
+    WRange storedSelection() const;
+    void storeSelection(const QString& path) const;
+
+    // Outlets of the window.
+    WTextViewWidget* myTextView = nullptr;
+    QComboBox* myCharacterCodePopupButton = nullptr;
+    QComboBox* myReturnCodePopupButton = nullptr;
+    QComboBox* myTextTypePopupButton = nullptr;
+    QLineEdit* myLineNumberView = nullptr;
+    WDocumentWindow* myWindow = nullptr;
+
+    std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
+    WRange mSelectedRange;
+    uint32_t mDocumentEncoding = WShiftJISEncoding;
+    WReturnCodeType mReturnCodeType = WCR_type;
+    WTextType mTextType = WTextPlain;
+    QString mTextViewFontName;
+    float mTextViewFontSize = 12.0f;
+    bool mWordWrap = true;
+    bool mAutoIndent = true;
+    bool mStoreWindowStatus = true;
+
+    QString mFileName;
+};

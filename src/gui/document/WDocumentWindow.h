@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QComboBox;
+class QLineEdit;
+class QMenuBar;
+class WTextViewWidget;
+
+// A document's window: the bar with the character-code, line-ending and
+// text-type pop-ups and the line-number field, and the text view beneath it.
+// It knows nothing of files; the document wires it up.
+class WDocumentWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit WDocumentWindow(QWidget* parent = nullptr);
+
+    WTextViewWidget* textView() const { return mTextView; }
+    QComboBox* characterCodePopupButton() const { return mCharacterCodePopup; }
+    QComboBox* returnCodePopupButton() const { return mReturnCodePopup; }
+    QComboBox* textTypePopupButton() const { return mTextTypePopup; }
+    QLineEdit* lineNumberView() const { return mLineNumberView; }
+
+    // Asked before the window closes; false keeps it open.
+    std::function<bool()> shouldClose;
+
+signals:
+    void becameMain();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    WTextViewWidget* mTextView;
+    QComboBox* mCharacterCodePopup;
+    QComboBox* mReturnCodePopup;
+    QComboBox* mTextTypePopup;
+    QLineEdit* mLineNumberView;
+};

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include <functional>
+#include <map>
+#include <string>
+
+#include "editor/WTextViewPlatform.h"
+#include "syntax/WTextStorage.h"
+
+// The document's text on screen. Qt keeps the text with '\n' between blocks;
+// the rest of the editor sees it in CR form through the mirror kept in
+// textStorage(), updated from every change of the QTextDocument, so the two
+// never disagree and every edit path (typing, undo, paste, drop, commands)
+// reaches the same notifications.
+class WTextViewWidget : public QPlainTextEdit, public WTextViewPlatform {
+    Q_OBJECT
+public:
+    using StandardAction = std::function<void(WTextViewWidget&)>;
+    using KeyRouter = std::function<bool(QKeyEvent*)>;
+
+    explicit WTextViewWidget(QWidget* parent = nullptr);
+    ~WTextViewWidget() override;
+
+    // WTextViewPlatform
+    const std::u16string& string() const override { return mStorage.string(); }
+    WRange selectedRange() const override;
+    void setSelectedRange(WRange range) override;
+    void insertText(std::u16string_view text) override;
+    void setString(std::u16string_view text) override;
+    void scrollRangeToVisible(WRange range) override;
+    bool hasMarkedText() const override;
+    void performStandardAction(std::string_view action) override;
+
+    // The text with its colour runs, CR form.
+    WTextStorage& textStorage() { return mStorage; }
+    const WTextStorage& textStorage() const { return mStorage; }
+
+    // Puts a freshly loaded text in, with an empty undo history and unmodified.
+    void loadString(std::u16string_view text);
+
+    // Adds or replaces what a standard action name does in this view.
+    static void registerStandardAction(const std::string& name, StandardAction action);
+    // The key scheme's say before Qt's own key handling; answers true when it took the key.
+    void setKeyRouter(KeyRouter router) { mKeyRouter = std::move(router); }
+
+    static QString toQtText(std::u16string_view crText);
+
+signals:
+    // After each change of the text: the characters of oldRange were replaced by
+    // newLength characters (the mirror already holds the new text).
+    void textReplaced(WRange oldRange, uint32_t newLength);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool canInsertFromMimeData(const QMimeData* source) const override;
+    void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    void documentContentsChanged(int position, int charsRemoved, int charsAdded);
+    // The one place where the CR-form mirror follows the QTextDocument.
+    void updateMirror(uint32_t position, uint32_t removed, uint32_t added);
+    std::u16string documentText(uint32_t position, uint32_t length) const;
+
+    WTextStorage mStorage;
+    KeyRouter mKeyRouter;
+};
