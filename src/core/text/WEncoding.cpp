@@ -1,0 +1,274 @@
+#include "text/WEncoding.h"
+
+#include <iconv.h>
+
+#include <bit>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "platform/WLog.h"
+
+namespace {
+
+// Our own text is UTF-16 in the machine's byte order.
+constexpr const char* kNativeUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
+
+const char* iconvName(WStringEncoding encoding)
+{
+    switch (encoding) {
+    case WShiftJISEncoding: return "CP932";
+    case WEUCEncoding: return "EUC-JP-MS";
+    case WJISEncoding: return "ISO-2022-JP";
+    case WUTF8Encoding: return "UTF-8";
+    case WUTF16Encoding: return nullptr;  // done by hand below
+    }
+    return nullptr;
+}
+
+struct IconvHandle {
+    iconv_t cd;
+    explicit IconvHandle(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    ~IconvHandle()
+    {
+        if (valid())
+            iconv_close(cd);
+    }
+    IconvHandle(const IconvHandle&) = delete;
+    IconvHandle& operator=(const IconvHandle&) = delete;
+    bool valid() const { return cd != reinterpret_cast<iconv_t>(-1); }
+};
+
+bool isHighSurrogate(char16_t u)
+{
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+
+bool isLowSurrogate(char16_t u)
+{
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
+
+// The character starting at index i, joining a surrogate pair.
+char32_t characterAt(std::u16string_view text, size_t i)
+{
+    char16_t u = text[i];
+    if (isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+        return 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(text[i + 1]) - 0xDC00);
+    return u;
+}
+
+// Index of the first unpaired surrogate, or npos.
+size_t firstLoneSurrogate(std::u16string_view text)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t u = text[i];
+        if (isHighSurrogate(u)) {
+            if (i + 1 < text.size() && isLowSurrogate(text[i + 1])) {
+                ++i;
+                continue;
+            }
+            return i;
+        }
+        if (isLowSurrogate(u))
+            return i;
+    }
+    return std::u16string_view::npos;
+}
+
+std::optional<std::u16string> decodeUtf16(std::span<const uint8_t> bytes)
+{
+    if (bytes.size() % 2 != 0)
+        return std::nullopt;
+    bool bigEndian = true;  // without a mark the bytes are taken as big-endian
+    size_t start = 0;
+    if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
+        start = 2;
+    } else if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
+        bigEndian = false;
+        start = 2;
+    }
+    std::u16string text;
+    text.resize((bytes.size() - start) / 2);
+    const uint8_t* p = bytes.data() + start;
+    for (size_t i = 0; i < text.size(); ++i, p += 2)
+        text[i] = bigEndian ? char16_t((p[0] << 8) | p[1]) : char16_t((p[1] << 8) | p[0]);
+    if (firstLoneSurrogate(text) != std::u16string::npos)
+        return std::nullopt;
+    return text;
+}
+
+WEncoding::EncodeResult encodeUtf16(std::u16string_view text)
+{
+    WEncoding::EncodeResult result;
+    size_t bad = firstLoneSurrogate(text);
+    if (bad != std::u16string_view::npos) {
+        result.error = WEncoding::EncodeError{static_cast<uint32_t>(bad), text[bad]};
+        return result;
+    }
+    // Big-endian with the mark FE FF, so that the file is detected as UTF-16 again.
+    result.bytes.resize(2 + text.size() * 2);
+    uint8_t* out = result.bytes.data();
+    *out++ = 0xFE;
+    *out++ = 0xFF;
+    for (char16_t u : text) {
+        *out++ = static_cast<uint8_t>(u >> 8);
+        *out++ = static_cast<uint8_t>(u);
+    }
+    return result;
+}
+
+// ISO-2022-JP holds the JIS X 0208 forms of these characters, not the ones
+// Windows code pages decode to; write the JIS forms.
+char16_t jisEquivalent(char16_t u)
+{
+    switch (u) {
+    case 0xFF5E: return 0x301C;  // FULLWIDTH TILDE -> WAVE DASH
+    case 0x2225: return 0x2016;  // PARALLEL TO -> DOUBLE VERTICAL LINE
+    case 0xFF0D: return 0x2212;  // FULLWIDTH HYPHEN-MINUS -> MINUS SIGN
+    case 0xFFE0: return 0x00A2;  // FULLWIDTH CENT SIGN -> CENT SIGN
+    case 0xFFE1: return 0x00A3;  // FULLWIDTH POUND SIGN -> POUND SIGN
+    case 0xFFE2: return 0x00AC;  // FULLWIDTH NOT SIGN -> NOT SIGN
+    default: return u;
+    }
+}
+
+}  // namespace
+
+bool WEncoding::isDocumentEncoding(uint32_t value)
+{
+    switch (value) {
+    case WShiftJISEncoding:
+    case WJISEncoding:
+    case WEUCEncoding:
+    case WUTF8Encoding:
+    case WUTF16Encoding: return true;
+    default: return false;
+    }
+}
+
+std::string_view WEncoding::name(WStringEncoding encoding)
+{
+    switch (encoding) {
+    case WShiftJISEncoding: return "S-JIS";
+    case WJISEncoding: return "JIS";
+    case WEUCEncoding: return "EUC";
+    case WUTF8Encoding: return "UTF-8";
+    case WUTF16Encoding: return "UTF-16";
+    }
+    return {};
+}
+
+std::optional<WStringEncoding> WEncoding::fromName(std::string_view name)
+{
+    for (auto encoding : {WShiftJISEncoding, WJISEncoding, WEUCEncoding, WUTF8Encoding, WUTF16Encoding}) {
+        if (WEncoding::name(encoding) == name)
+            return encoding;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, WStringEncoding encoding)
+{
+    if (encoding == WUTF16Encoding)
+        return decodeUtf16(bytes);
+    const char* from = iconvName(encoding);
+    if (!from)
+        return std::nullopt;
+    std::u16string text;
+    if (bytes.empty())
+        return text;
+    IconvHandle converter(kNativeUtf16, from);
+    if (!converter.valid()) {
+        WLog::write(std::string("WEncoding::decode - no converter from ") + from);
+        return std::nullopt;
+    }
+    // None of these encodings gives more UTF-16 units than it has bytes, so one
+    // buffer of that size takes the whole text in a single call.
+    text.resize(bytes.size() + 1);
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
+    size_t inLeft = bytes.size();
+    char* out = reinterpret_cast<char*>(text.data());
+    size_t outLeft = text.size() * sizeof(char16_t);
+    if (iconv(converter.cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1))
+        return std::nullopt;  // invalid (EILSEQ) or cut short (EINVAL): strict either way
+    if (iconv(converter.cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
+        return std::nullopt;
+    text.resize(text.size() - outLeft / sizeof(char16_t));
+    return text;
+}
+
+WEncoding::EncodeResult WEncoding::encode(std::u16string_view text, WStringEncoding encoding)
+{
+    if (encoding == WUTF16Encoding)
+        return encodeUtf16(text);
+    EncodeResult result;
+    const char* to = iconvName(encoding);
+    if (!to) {
+        WLog::write("WEncoding::encode - not a document encoding");
+        result.error = EncodeError{0, text.empty() ? 0 : characterAt(text, 0)};
+        return result;
+    }
+    if (text.empty())
+        return result;
+
+    std::u16string jisText;
+    std::u16string_view source = text;
+    if (encoding == WJISEncoding) {
+        // Same length, so indexes reported below still point into the caller's text.
+        jisText.assign(text);
+        for (auto& u : jisText)
+            u = jisEquivalent(u);
+        source = jisText;
+    }
+
+    IconvHandle converter(to, kNativeUtf16);
+    if (!converter.valid()) {
+        WLog::write(std::string("WEncoding::encode - no converter to ") + to);
+        result.error = EncodeError{0, characterAt(text, 0)};
+        return result;
+    }
+    char* in = const_cast<char*>(reinterpret_cast<const char*>(source.data()));
+    size_t inLeft = source.size() * sizeof(char16_t);
+    // Four bytes per unit covers every target but ISO-2022-JP's escapes; grow if needed.
+    result.bytes.resize(source.size() * 3 + 16);
+    size_t produced = 0;
+    auto failAt = [&]() {
+        size_t index = (source.size() * sizeof(char16_t) - inLeft) / sizeof(char16_t);
+        if (index >= text.size())
+            index = text.size() - 1;
+        result.bytes.clear();
+        result.error = EncodeError{static_cast<uint32_t>(index), characterAt(text, index)};
+    };
+    for (;;) {
+        char* out = reinterpret_cast<char*>(result.bytes.data()) + produced;
+        size_t outLeft = result.bytes.size() - produced;
+        size_t rc = iconv(converter.cd, &in, &inLeft, &out, &outLeft);
+        produced = result.bytes.size() - outLeft;
+        if (rc != static_cast<size_t>(-1))
+            break;
+        if (errno == E2BIG) {
+            result.bytes.resize(result.bytes.size() * 2);
+            continue;
+        }
+        // EILSEQ: a character the encoding cannot hold; EINVAL: a high surrogate cut off at the end.
+        failAt();
+        return result;
+    }
+    // Return a stateful encoding (ISO-2022-JP) to ASCII at the end.
+    for (;;) {
+        char* out = reinterpret_cast<char*>(result.bytes.data()) + produced;
+        size_t outLeft = result.bytes.size() - produced;
+        size_t rc = iconv(converter.cd, nullptr, nullptr, &out, &outLeft);
+        produced = result.bytes.size() - outLeft;
+        if (rc != static_cast<size_t>(-1))
+            break;
+        if (errno != E2BIG) {
+            failAt();
+            return result;
+        }
+        result.bytes.resize(result.bytes.size() + 64);
+    }
+    result.bytes.resize(produced);
+    return result;
+}
