@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/WEncoding.h"
+#include "text/WRange.h"
+#include "text/WTextUtils.h"
+
+// The text of a document as it comes out of a file's bytes.
+struct WOpenedText {
+    std::u16string text;  // CR form
+    WStringEncoding encoding = WShiftJISEncoding;
+    WReturnCodeType returnCodeType = WCR_type;
+};
+
+// Where a text stops being encodable, in the terms a person looks for it.
+struct WSaveFailure {
+    char32_t character = 0;  // the first character the encoding cannot hold
+    uint32_t line = 1;       // 1-based, counting CR, LF, U+2028 and U+2029 as breaks
+    uint32_t column = 1;     // 1-based, in characters from the start of the line
+    WRange range;            // of that character in the CR-form text (2 units for a surrogate pair)
+};
+
+struct WSavedText {
+    std::vector<uint8_t> bytes;  // empty when failure is set
+    std::optional<WSaveFailure> failure;
+};
+
+// The bytes <-> text pipeline of a document, shared by the editor window and
+// wexel-tool so that both open and save a file in exactly the same way.
+// Failures answer nothing and, when a place is given, a sentence for the user.
+class WDocumentData {
+public:
+    // Larger files are refused: positions in a text are below 2^31.
+    static constexpr uint64_t kLargestFileSize = (uint64_t(1) << 31) - 1;
+
+    // The whole of a regular file.
+    static std::optional<std::vector<uint8_t>> readFile(const std::filesystem::path& path,
+                                                        std::string* errorMessage = nullptr);
+
+    // Opening: detect (Shift JIS for no bytes), decode, on failure decode as
+    // Shift JIS, then convert to CR form and note the line-ending kind. When
+    // neither decodes, nothing, and a message naming fileName.
+    static std::optional<WOpenedText> openData(std::span<const uint8_t> bytes, std::string_view fileName,
+                                               std::string* errorMessage = nullptr);
+    // readFile, then openData.
+    static std::optional<WOpenedText> openFile(const std::filesystem::path& path, std::string* errorMessage = nullptr);
+
+    // The forced reload: decode in the chosen encoding only (no detection, no
+    // fallback) and convert to CR form; the document keeps its line-ending kind.
+    static std::optional<std::u16string> reloadData(std::span<const uint8_t> bytes, WStringEncoding encoding,
+                                                    std::string_view fileName, std::string* errorMessage = nullptr);
+
+    // Saving: convert the CR-form text to the kind, then encode strictly.
+    static WSavedText saveText(std::u16string_view text, WStringEncoding encoding, WReturnCodeType kind);
+    // "The text cannot be saved in Shift JIS: the character “…” (U+2460) on line 3,
+    // column 5 has no form in that encoding."
+    static std::string saveFailureMessage(const WSaveFailure& failure, WStringEncoding encoding);
+
+    // "Shift JIS", "JIS (ISO-2022-JP)", "EUC-JP", "UTF-8", "UTF-16": for messages.
+    static std::string_view encodingTitle(WStringEncoding encoding);
+};
