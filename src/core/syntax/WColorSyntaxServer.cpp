@@ -1,0 +1,308 @@
+#include "syntax/WColorSyntaxServer.h"
+
+#include <algorithm>
+
+#include "platform/WLog.h"
+#include "syntax/WUnitScan.h"
+#include "text/WStringUtils.h"
+
+namespace {
+
+constexpr std::u16string_view kKeywordSeparators = u", \t\r\n";
+constexpr std::u16string_view kDefaultTokenCharacters =
+    u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+
+WColorSyntaxServer::PreferenceColors& preferenceColors() {
+    static WColorSyntaxServer::PreferenceColors source;
+    return source;
+}
+
+struct FileNames {
+    const char* settings;
+    const char* keywords;
+};
+
+std::optional<FileNames> filesOfType(int32_t type) {
+    switch (type) {
+    case WColorSyntaxServer::kPlain: return FileNames{nullptr, nullptr};
+    case WColorSyntaxServer::kHTML: return FileNames{"html_settings", nullptr};
+    case WColorSyntaxServer::kIndex: return FileNames{"i-text_settings", "i-text_keywords"};
+    case WColorSyntaxServer::kWexelMarkup: return FileNames{"w-index_settings", nullptr};
+    case WColorSyntaxServer::kCSS: return FileNames{"css_settings", "css_keywords"};
+    case WColorSyntaxServer::kPerlScript: return FileNames{"perl_settings", "perl_keywords"};
+    case WColorSyntaxServer::kPHP: return FileNames{"php_settings", "php_keywords"};
+    case WColorSyntaxServer::kRubyScript: return FileNames{"ruby_settings", "ruby_keywords"};
+    default: return std::nullopt;
+    }
+}
+
+bool allPresent(std::initializer_list<std::optional<WColor>> colors) {
+    return std::all_of(colors.begin(), colors.end(), [](const auto& c) { return c.has_value(); });
+}
+
+}  // namespace
+
+// What distinguishes the four script-like types.
+struct WColorSyntaxServer::ScriptRules {
+    const char* name;            // the operation named in the log line
+    std::u16string_view head;    // multi-line comment; empty: none
+    std::u16string_view tail;
+    std::u16string_view single;  // single-line comment marker
+    std::u16string_view variableHead;
+    std::u16string_view extraTokenCharacters;
+    bool paintsMultiComments;
+    bool paintsVariables;
+    bool checksBracketColor;
+};
+
+void WColorSyntaxServer::setPreferenceColors(PreferenceColors source) { preferenceColors() = std::move(source); }
+
+std::unique_ptr<WColorSyntaxServer> WColorSyntaxServer::colorSyntaxServerWithTextStorage(WTextStorage* storage,
+                                                                                         int32_t type) {
+    return std::make_unique<WColorSyntaxServer>(storage, type);
+}
+
+WColorSyntaxServer::WColorSyntaxServer(WTextStorage* storage, int32_t type) {
+    setTextType(type);
+    setTextStorage(storage);
+}
+
+void WColorSyntaxServer::setTextType(int32_t type) {
+    if (type < kPlain || type > kRubyScript) {
+        WLog::write("WColorSyntaxServer::setTextType - non-supported type.");
+        return;
+    }
+    mTextType = type;
+    resetSettings();
+}
+
+void WColorSyntaxServer::resetSettings() {
+    mSettings.reset();
+    mKeywords.reset();
+    mPrevCommentCount = 0;
+    std::optional<FileNames> files = filesOfType(mTextType);
+    if (!files) {
+        WLog::write("WColorSyntaxServer::resetSettings - non-supported type.");
+        return;
+    }
+    if (files->settings) mSettings = WSettingFile::settingsWithFileOfName(files->settings, "txt");
+    if (files->keywords) mKeywords = WKeywords::keywordsWithFileOfName(files->keywords, "txt", kKeywordSeparators);
+}
+
+WRange WColorSyntaxServer::wholeText() const { return {0, mTextStorage ? mTextStorage->length() : 0}; }
+
+WRange WColorSyntaxServer::lineRange(WRange range) const {
+    return WStringUtils::lineRangeForRange(mTextStorage->string(), range);
+}
+
+void WColorSyntaxServer::adjustColorSyntaxWithRange(WRange range, const WFont* font) {
+    if (!mTextStorage) return;
+    // A range reaching past the text (a stale edit record) is cut to the text.
+    uint32_t length = mTextStorage->length();
+    range.location = std::min(range.location, length);
+    range.length = std::min(range.length, length - range.location);
+    mTextStorage->beginEditing();
+    if (font) mTextStorage->setFont(*font, range);
+    switch (mTextType) {
+    case kPlain: validateColorSyntaxPlain(range); break;
+    case kHTML: validateColorSyntaxHTML(range); break;
+    case kIndex: validateColorSyntaxIndexed(range); break;
+    case kWexelMarkup: validateColorSyntaxWMarkup(range); break;
+    case kCSS: validateColorSyntaxCSS(range); break;
+    case kPerlScript: validateColorSyntaxPerl(range); break;
+    case kPHP: validateColorSyntaxPHP(range); break;
+    case kRubyScript: validateColorSyntaxRuby(range); break;
+    default: break;
+    }
+    mTextStorage->endEditing();
+}
+
+void WColorSyntaxServer::setForegroundColorWith(const WColor& color, WRange range) {
+    if (range.length == 0) return;
+    WRange effective;
+    WTextAttributes attributes = mTextStorage->attributesAtIndex(range.location, &effective, range);
+    if (attributes.foregroundColor && *attributes.foregroundColor == color && effective.length >= range.length)
+        return;
+    mTextStorage->setForegroundColor(color, range);
+}
+
+void WColorSyntaxServer::setLineColorWithRange(WRange range, std::u16string_view prefix, const WColor& color) {
+    for (const WRangeObj& line : WStringUtils::rangesOfLines(mTextStorage->string(), range, prefix, false))
+        mTextStorage->setForegroundColor(color, line.range());
+}
+
+bool WColorSyntaxServer::checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail) {
+    return checkMultiLineCommentCountWithHead(head, tail, false);
+}
+
+bool WColorSyntaxServer::checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail,
+                                                            bool ignoreQuotes) {
+    uint32_t count = WStringUtils::countMultiCommentString(mTextStorage->string(), head, tail, wholeText(),
+                                                           ignoreQuotes);
+    if (count == mPrevCommentCount) return false;
+    mPrevCommentCount = count;
+    return true;
+}
+
+void WColorSyntaxServer::setQuoteAndCommentColorsWithRange(WRange range, std::u16string_view comment) {
+    if (!mSettings) return;
+    std::optional<WColor> quote = mSettings->doublequoteColor();
+    std::optional<WColor> commentColor = mSettings->commentColor();
+    WRangeDictionary found = WStringUtils::rangesOfQuotedAndCommentedString(mTextStorage->string(), comment, range);
+    if (quote) {
+        for (const WRangeObj& r : found["double_quote"]) setForegroundColorWith(*quote, r.range());
+        for (const WRangeObj& r : found["single_quote"]) setForegroundColorWith(*quote, r.range());
+    }
+    if (commentColor) {
+        for (const WRangeObj& r : found["comment"]) setForegroundColorWith(*commentColor, r.range());
+    }
+}
+
+void WColorSyntaxServer::setMultiLineCommentColorWithHead(std::u16string_view head, std::u16string_view tail,
+                                                          const WColor* color, bool ignoreQuotes) {
+    std::optional<WColor> paint = color ? std::optional<WColor>(*color)
+                                        : (mSettings ? mSettings->commentColor() : std::nullopt);
+    if (!paint) return;
+    for (const WRangeObj& r :
+         WStringUtils::rangesOfMultiCommentString(mTextStorage->string(), head, tail, wholeText(), ignoreQuotes))
+        setForegroundColorWith(*paint, r.range());
+}
+
+void WColorSyntaxServer::setMultiLineCommentColorWithHead(std::u16string_view head, std::u16string_view tail) {
+    setMultiLineCommentColorWithHead(head, tail, nullptr, false);
+}
+
+// ---------------------------------------------------------------- the colouring rules
+
+void WColorSyntaxServer::validateColorSyntaxPlain(WRange range) {
+    const PreferenceColors& source = preferenceColors();
+    std::optional<WColor> base = source ? source("base_string_color") : std::nullopt;
+    std::optional<WColor> background = source ? source("background_color") : std::nullopt;
+    mTextStorage->setForegroundColor(base.value_or(WColor{0, 0, 0, 1}), range);
+    mTextStorage->setBackgroundColor(background.value_or(WColor{1, 1, 1, 1}), range);
+}
+
+void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
+    const WModeSettings* s = mSettings.get();
+    if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->commentColor(), s->tagColor(),
+                           s->doublequoteColor(), s->refColor()})) {
+        WLog::write("WColorSyntaxServer::validateColorSyntaxHTML - invalid color.");
+        return;
+    }
+    range = checkMultiLineCommentCountWithHead(u"<!--", u"-->") ? wholeText() : lineRange(range);
+    WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
+    const WColor quote = *s->doublequoteColor();
+    const std::pair<const char*, WColor> order[] = {
+        {"single_quote", quote},           {"double_quote", quote},     {"tags", *s->tagColor()},
+        {"comments", *s->commentColor()}, {"others", *s->baseColor()}, {"refs", *s->refColor()},
+    };
+    for (const auto& [name, color] : order) {
+        for (const WRangeObj& r : classes[name]) setForegroundColorWith(color, r.range());
+    }
+}
+
+void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {
+    const WModeSettings* s = mSettings.get();
+    if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->indexColor()})) {
+        WLog::write("WColorSyntaxServer::validateColorSyntaxIndexed - invalid color.");
+        return;
+    }
+    range = lineRange(range);
+    mTextStorage->setForegroundColor(*s->baseColor(), range);
+    mTextStorage->setBackgroundColor(*s->backgroundColor(), range);
+    if (!mKeywords || !mKeywords->keywords()) return;
+    const WColor index = *s->indexColor();
+    for (const std::u16string& keyword : *mKeywords->keywords()) setLineColorWithRange(range, keyword, index);
+}
+
+void WColorSyntaxServer::validateColorSyntaxWMarkup(WRange range) {
+    const WModeSettings* s = mSettings.get();
+    if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->groupColor(), s->itemColor()})) {
+        WLog::write("WColorSyntaxServer::validateColorSyntaxWMarkup - invalid color.");
+        return;
+    }
+    range = lineRange(range);
+    mTextStorage->setForegroundColor(*s->baseColor(), range);
+    mTextStorage->setBackgroundColor(*s->backgroundColor(), range);
+    setLineColorWithRange(range, u"*", *s->itemColor());
+    setLineColorWithRange(range, u"@", *s->groupColor());
+}
+
+void WColorSyntaxServer::validateColorSyntaxCSS(WRange range) {
+    static const ScriptRules rules{"validateColorSyntaxCSS", u"/*", u"*/", u"//", u"", u":-", true, false, true};
+    colourScript(range, rules);
+}
+
+void WColorSyntaxServer::validateColorSyntaxPerl(WRange range) {
+    static const ScriptRules rules{"validateColorSyntaxPerl", u"", u"", u"#", u"@$", u"-@$%&:", false, true, false};
+    colourScript(range, rules);
+}
+
+void WColorSyntaxServer::validateColorSyntaxPHP(WRange range) {
+    static const ScriptRules rules{"validateColorSyntaxPHP", u"/*", u"*/", u"//", u"$", u"$-", true, true, false};
+    colourScript(range, rules);
+}
+
+void WColorSyntaxServer::validateColorSyntaxRuby(WRange range) {
+    static const ScriptRules rules{"validateColorSyntaxRuby", u"=begin", u"=end", u"#", u"$@", u"-@$%&:'?=",
+                                   true, true, false};
+    colourScript(range, rules);
+}
+
+void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
+    const WModeSettings* s = mSettings.get();
+    std::optional<WColor> sixth = rules.checksBracketColor ? (s ? s->bracketColor() : std::nullopt)
+                                                           : (s ? s->variableColor() : std::nullopt);
+    if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->commentColor(), s->keywordColor(),
+                           s->doublequoteColor(), sixth})) {
+        WLog::write(std::string("WColorSyntaxServer::") + rules.name + " - invalid color.");
+        if (s && rules.checksBracketColor) s->printToStream();
+        return;
+    }
+    const std::u16string& text = mTextStorage->string();
+    const WColor commentColor = *s->commentColor();
+
+    if (!rules.head.empty()) {
+        // One walk over the whole text serves both the containment shortcut and the
+        // comment count: they look at the same closed comments.
+        std::optional<WRange> container;
+        uint32_t count = 0;
+        wscan::walkMultiComments(text, rules.head, rules.tail, wholeText(), false, [&](WRange comment) {
+            ++count;
+            if (!container && comment.location <= range.location && comment.maxRange() >= range.maxRange())
+                container = comment;
+        });
+        if (container) {
+            setForegroundColorWith(commentColor, *container);
+            return;
+        }
+        if (count != mPrevCommentCount) {
+            mPrevCommentCount = count;
+            range = wholeText();
+        } else {
+            range = lineRange(range);
+        }
+    } else {
+        range = lineRange(range);
+    }
+
+    std::u16string tokenCharacters(kDefaultTokenCharacters);
+    tokenCharacters += rules.extraTokenCharacters;
+    const std::vector<std::u16string>* keywords =
+        mKeywords && mKeywords->keywords() ? &*mKeywords->keywords() : nullptr;
+    WRangeDictionary classes = WStringUtils::rangesOfColorSyntaxWith(
+        text, range, rules.head, rules.tail, rules.single, keywords, rules.variableHead,
+        std::u16string_view(tokenCharacters));
+
+    const WColor quote = *s->doublequoteColor();
+    auto paint = [&](const char* name, const WColor& color) {
+        for (const WRangeObj& r : classes[name]) setForegroundColorWith(color, r.range());
+    };
+    paint("single_quote", quote);
+    paint("double_quote", quote);
+    paint("single_comment", commentColor);
+    if (rules.paintsMultiComments) paint("multi_comment", commentColor);
+    paint("others", *s->baseColor());
+    if (rules.paintsVariables) paint("variables", *s->variableColor());
+    paint("keywords", *s->keywordColor());
+}

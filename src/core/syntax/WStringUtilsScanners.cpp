@@ -1,0 +1,527 @@
+// The scanners that cut text into ranges for colouring, line selection and the
+// navigator. They walk the caller's UTF-16 text in place: no copy is made.
+
+#include <algorithm>
+#include <unordered_set>
+
+#include "syntax/WUnitScan.h"
+#include "text/WStringUtils.h"
+
+namespace {
+
+constexpr std::u16string_view kDefaultTokenCharacters =
+    u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+
+using wscan::isReturn;
+using wscan::matchesAt;
+
+bool inSet(char16_t unit, std::u16string_view set) { return set.find(unit) != std::u16string_view::npos; }
+
+// Letter case folded for the searches that ignore it: ASCII, Latin-1, Greek,
+// Cyrillic and the full-width Latin letters.
+char16_t foldCase(char16_t c) {
+    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return char16_t(c + 32);
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return char16_t(c + 32);
+    if (c >= 0x410 && c <= 0x42F) return char16_t(c + 32);
+    if (c >= 0x400 && c <= 0x40F) return char16_t(c + 80);
+    if (c >= 0xFF21 && c <= 0xFF3A) return char16_t(c + 32);
+    return c;
+}
+
+bool equalAt(std::u16string_view text, size_t at, std::u16string_view word, bool ignoreCase) {
+    if (at + word.size() > text.size()) return false;
+    for (size_t i = 0; i < word.size(); ++i) {
+        char16_t a = text[at + i], b = word[i];
+        if (a != b && (!ignoreCase || foldCase(a) != foldCase(b))) return false;
+    }
+    return true;
+}
+
+// The first occurrence of word in [from, end), or end.
+uint32_t search(std::u16string_view text, uint32_t from, uint32_t end, std::u16string_view word,
+                bool ignoreCase) {
+    if (word.empty() || word.size() > end - std::min(from, end)) return end;
+    uint32_t last = end - static_cast<uint32_t>(word.size());
+    for (uint32_t p = from; p <= last; ++p) {
+        if (equalAt(text.substr(0, end), p, word, ignoreCase)) return p;
+    }
+    return end;
+}
+
+WRange clip(std::u16string_view target, WRange range) {
+    auto length = static_cast<uint32_t>(target.size());
+    uint32_t location = std::min(range.location, length);
+    uint32_t rest = length - location;
+    return {location, std::min(range.length, rest)};
+}
+
+WRangeArray delimitedSpans(std::u16string_view target, WRange range, std::u16string_view opening,
+                           std::u16string_view closing, bool insides) {
+    WRangeArray result;
+    result.reserve(10);
+    range = range.location == WNotFound ? WRange{0, static_cast<uint32_t>(target.size())} : clip(target, range);
+    uint32_t end = range.maxRange();
+    if (opening.empty() || closing.empty()) return result;
+    uint32_t p = range.location;
+    while (p < end) {
+        uint32_t open = search(target, p, end, opening, true);
+        if (open >= end) break;
+        uint32_t inside = open + static_cast<uint32_t>(opening.size());
+        uint32_t close = search(target, inside, end, closing, true);
+        if (close >= end) break;
+        uint32_t after = close + static_cast<uint32_t>(closing.size());
+        if (insides) result.emplace_back(inside, close - inside);
+        else result.emplace_back(open, after - open);
+        p = after;
+    }
+    return result;
+}
+
+// The pending-text bookkeeping both colour scanners share: whatever lies between
+// classified spans goes to "others".
+struct ClassSink {
+    WRangeArray* others;
+    uint32_t pending;
+    void flushTo(uint32_t p) {
+        if (p > pending) others->emplace_back(pending, p - pending);
+    }
+    void emit(WRangeArray& into, uint32_t from, uint32_t to) {
+        flushTo(from);
+        if (to > from) into.emplace_back(from, to - from);
+        pending = to;
+    }
+};
+
+}  // namespace
+
+WRange WStringUtils::lineRangeForRange(std::u16string_view target, WRange range) {
+    range = clip(target, range);
+    auto length = static_cast<uint32_t>(target.size());
+    uint32_t start = range.location;
+    while (start > 0 && !isReturn(target[start - 1])) --start;
+    uint32_t p = range.length > 0 ? range.maxRange() - 1 : range.location;
+    while (p < length && !isReturn(target[p])) ++p;
+    uint32_t end = p;
+    if (p < length) {
+        end = p + 1;
+        if (target[p] == u'\r' && end < length && target[end] == u'\n') ++end;
+    }
+    return {start, end - start};
+}
+
+WRangeArray WStringUtils::rangesOfTokens(std::u16string_view target) {
+    return rangesOfTokens(target, {0, static_cast<uint32_t>(target.size())}, kDefaultTokenCharacters);
+}
+
+WRangeArray WStringUtils::rangesOfTokens(std::u16string_view target, std::u16string_view tokenCharacters) {
+    return rangesOfTokens(target, {0, static_cast<uint32_t>(target.size())}, tokenCharacters);
+}
+
+WRangeArray WStringUtils::rangesOfTokens(std::u16string_view target, WRange range,
+                                         std::u16string_view tokenCharacters) {
+    WRangeArray result;
+    result.reserve(100);
+    range = clip(target, range);
+    bool open = false;
+    uint32_t start = 0;
+    for (uint32_t p = range.location; p < range.maxRange(); ++p) {
+        bool member = inSet(target[p], tokenCharacters);
+        if (member && !open) {
+            open = true;
+            start = p;
+        } else if (!member && open) {
+            open = false;
+            result.emplace_back(start, p - start);
+        }
+    }
+    if (open) result.emplace_back(start, range.maxRange() - start);
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfTokensStartsWith(std::u16string_view target, WRange range,
+                                                   std::u16string_view prefix) {
+    return rangesOfTokensStartsWith(target, range, prefix, kDefaultTokenCharacters);
+}
+
+WRangeArray WStringUtils::rangesOfTokensStartsWith(std::u16string_view target, WRange range,
+                                                   std::u16string_view prefix,
+                                                   std::u16string_view tokenCharacters) {
+    WRangeArray result;
+    if (prefix.empty()) return result;
+    for (const WRangeObj& token : rangesOfTokens(target, range, tokenCharacters)) {
+        if (token.length() >= prefix.size() && target.substr(token.location(), prefix.size()) == prefix)
+            result.push_back(token);
+    }
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfStringsStartsWith(std::u16string_view target, WRange range,
+                                                    std::u16string_view opening, std::u16string_view closing) {
+    return delimitedSpans(target, range, opening, closing, false);
+}
+
+WRangeArray WStringUtils::rangesOfStringsBindedWith(std::u16string_view target, WRange range,
+                                                    std::u16string_view opening, std::u16string_view closing) {
+    return delimitedSpans(target, range, opening, closing, true);
+}
+
+WRangeArray WStringUtils::rangesOfStrings(std::u16string_view target, WRange range, std::u16string_view word,
+                                          bool ignoreCase) {
+    WRangeArray result;
+    result.reserve(100);
+    range = range.location == WNotFound ? WRange{0, static_cast<uint32_t>(target.size())} : clip(target, range);
+    uint32_t end = range.maxRange();
+    if (word.empty()) return result;
+    for (uint32_t p = range.location; p < end;) {
+        uint32_t found = search(target, p, end, word, ignoreCase);
+        if (found >= end) break;
+        result.emplace_back(found, static_cast<uint32_t>(word.size()));
+        p = found + static_cast<uint32_t>(word.size());
+    }
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfLines(std::u16string_view target, WRange range) {
+    WRangeArray result;
+    result.reserve(100);
+    range = clip(target, range);
+    uint32_t end = range.maxRange();
+    uint32_t at = range.location;
+    for (;;) {
+        WRange line = lineRangeForRange(target, {at, 0});
+        if (line.maxRange() >= end) line.length = end - line.location;
+        result.emplace_back(line);
+        if (line.maxRange() >= end) break;
+        at = line.maxRange();
+    }
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfLines(std::u16string_view target, WRange range, std::u16string_view prefix,
+                                        bool ignoreCase) {
+    WRangeArray result;
+    for (const WRangeObj& line : rangesOfLines(target, range)) {
+        if (line.length() >= prefix.size() &&
+            equalAt(target.substr(0, line.maxRange()), line.location(), prefix, ignoreCase))
+            result.push_back(line);
+    }
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfLinesWithoutReturns(std::u16string_view target, WRange range) {
+    range = clip(target, range);
+    uint32_t returns = 0;
+    for (uint32_t p = range.location; p < range.maxRange(); ++p) returns += isReturn(target[p]);
+    WRangeArray result;
+    result.reserve(returns + 1);
+    bool open = false;
+    uint32_t start = 0;
+    for (uint32_t p = range.location; p < range.maxRange(); ++p) {
+        bool ret = isReturn(target[p]);
+        if (!ret && !open) {
+            open = true;
+            start = p;
+        } else if (ret && open) {
+            open = false;
+            result.emplace_back(start, p - start);
+        }
+    }
+    if (open) result.emplace_back(start, range.maxRange() - start);
+    return result;
+}
+
+std::vector<std::u16string> WStringUtils::linesWithoutReturnsOfString(std::u16string_view target, WRange range) {
+    std::vector<std::u16string> lines;
+    for (const WRangeObj& line : rangesOfLinesWithoutReturns(target, range))
+        lines.emplace_back(target.substr(line.location(), line.length()));
+    return lines;
+}
+
+WRangeDictionary WStringUtils::rangesOfQuotedAndCommentedString(std::u16string_view target,
+                                                                std::u16string_view comment, WRange range) {
+    WRangeDictionary result;
+    WRangeArray& doubles = result["double_quote"];
+    WRangeArray& singles = result["single_quote"];
+    WRangeArray& comments = result["comment"];
+    range = clip(target, range);
+    const uint32_t end = range.maxRange();
+    bool inDouble = false, inSingle = false;
+    uint32_t start = 0;
+    for (uint32_t p = range.location; p < end; ++p) {
+        char16_t c = target[p];
+        if (c == u'\\') {
+            ++p;
+        } else if (c == u'"') {
+            if (inDouble) {
+                doubles.emplace_back(start, p + 1 - start);
+                inDouble = false;
+            } else {
+                inDouble = true;
+                inSingle = false;
+                start = p;
+            }
+        } else if (c == u'\'' && !inDouble) {
+            if (inSingle) {
+                singles.emplace_back(start, p + 1 - start);
+                inSingle = false;
+            } else {
+                inSingle = true;
+                start = p;
+            }
+        } else if (!inDouble && !inSingle && !comment.empty() && matchesAt(target, p, end, comment)) {
+            uint32_t q = p + static_cast<uint32_t>(comment.size());
+            while (q < end && target[q] != u'\r' && target[q] != u'\n') ++q;
+            uint32_t stop = q < end ? q + 1 : end;
+            comments.emplace_back(p, stop - p);
+            p = stop - 1;
+        }
+    }
+    return result;
+}
+
+WRangeArray WStringUtils::rangesOfMultiCommentString(std::u16string_view target, std::u16string_view head,
+                                                     std::u16string_view tail, WRange range, bool ignoreQuotes) {
+    WRangeArray result;
+    result.reserve(100);
+    wscan::walkMultiComments(target, head, tail, clip(target, range), ignoreQuotes,
+                             [&](WRange comment) { result.emplace_back(comment); });
+    return result;
+}
+
+uint32_t WStringUtils::countMultiCommentString(std::u16string_view target, std::u16string_view head,
+                                               std::u16string_view tail, WRange range, bool ignoreQuotes) {
+    uint32_t count = 0;
+    wscan::walkMultiComments(target, head, tail, clip(target, range), ignoreQuotes,
+                             [&](WRange) { ++count; });
+    return count;
+}
+
+WRangeDictionary WStringUtils::rangesOfColorSyntaxWith(std::u16string_view target, WRange range,
+                                                       std::u16string_view multiCommentHead,
+                                                       std::u16string_view multiCommentTail,
+                                                       std::u16string_view singleComment,
+                                                       const std::vector<std::u16string>* keywords,
+                                                       std::u16string_view variableHead,
+                                                       std::optional<std::u16string_view> tokenChars) {
+    static constexpr std::u16string_view kOpeners = u"([{<";
+    static constexpr std::u16string_view kClosers = u")]}>";
+    static constexpr std::u16string_view kLiteralLetters = u"QqxrwWs";
+    auto isWord = [](char16_t c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+
+    WRangeDictionary result;
+    WRangeArray& doubles = result["double_quote"];
+    WRangeArray& singles = result["single_quote"];
+    WRangeArray& singleComments = result["single_comment"];
+    WRangeArray& multiComments = result["multi_comment"];
+    WRangeArray& keywordRanges = result["keywords"];
+    WRangeArray& variables = result["variables"];
+    WRangeArray& others = result["others"];
+    others.reserve(500);
+
+    range = clip(target, range);
+    const uint32_t end = range.maxRange();
+    const std::u16string_view tokens = tokenChars ? *tokenChars : kDefaultTokenCharacters;
+    const bool multi = !multiCommentHead.empty() && !multiCommentTail.empty();
+    ClassSink sink{&others, range.location};
+    // Whether a token is in the list is all that matters, so a hashed set answers.
+    std::unordered_set<std::u16string_view> keywordSet;
+    if (keywords) keywordSet.insert(keywords->begin(), keywords->end());
+
+    // A quoted string from p: through the closing quote, or to the range end.
+    auto quoted = [&](uint32_t p, char16_t quote) {
+        uint32_t q = p;
+        if (p + 1 < end) {
+            q = p + 1;
+            while (q < end - 1 && target[q] != quote) q += target[q] == u'\\' ? 2 : 1;
+            q = std::min(q, end - 1);
+        }
+        return q + 1;
+    };
+
+    uint32_t p = range.location;
+    while (p < end) {
+        const char16_t c = target[p];
+        if (c == u'\\') {
+            p += 2;
+            continue;
+        }
+        if (c == u'"' || c == u'\'') {
+            uint32_t after = quoted(p, c);
+            sink.emit(c == u'"' ? doubles : singles, p, after);
+            p = after;
+            continue;
+        }
+        if (c == u'%' && p + 1 < end) {
+            if (target[p + 1] == u' ') {
+                ++p;
+                continue;
+            }
+            uint32_t d = p + 1;
+            if (inSet(target[d], kLiteralLetters)) ++d;
+            if (d >= end) {
+                ++p;
+                continue;
+            }
+            const char16_t delimiter = target[d];
+            if (delimiter == u' ' || isWord(delimiter)) {
+                p = d + 1;
+                continue;
+            }
+            uint32_t q = d + 1;
+            size_t bracket = kOpeners.find(delimiter);
+            if (bracket != std::u16string_view::npos) {
+                const char16_t closer = kClosers[bracket];
+                int depth = 1;
+                while (q < end && !isReturn(target[q])) {
+                    if (target[q] == u'\\') {
+                        q += 2;
+                        continue;
+                    }
+                    if (target[q] == delimiter) ++depth;
+                    else if (target[q] == closer && --depth == 0) break;
+                    ++q;
+                }
+            } else {
+                while (q < end && !isReturn(target[q]) && target[q] != delimiter) {
+                    q += (target[q] == u'\\' && q + 1 < end) ? 2 : 1;
+                }
+            }
+            p = q + 1;
+            continue;
+        }
+        if (!singleComment.empty() && matchesAt(target, p, end, singleComment)) {
+            uint32_t q = p + static_cast<uint32_t>(singleComment.size());
+            while (q < end && !isReturn(target[q])) ++q;
+            sink.emit(singleComments, p, q);
+            p = q < end ? q + 1 : end;
+            sink.pending = p;
+            continue;
+        }
+        if (multi && matchesAt(target, p, end, multiCommentHead)) {
+            uint32_t from = p + static_cast<uint32_t>(multiCommentHead.size());
+            uint32_t tailAt = wscan::find(target, from, end, multiCommentTail);
+            uint32_t after = tailAt < end ? tailAt + static_cast<uint32_t>(multiCommentTail.size()) : end;
+            sink.emit(multiComments, p, after);
+            p = after;
+            continue;
+        }
+        if (c == u'/' && p + 1 < end) {
+            uint32_t q = p + 1;
+            bool closed = false;
+            while (q < end) {
+                if (target[q] == u'\\' && q + 1 < end) {
+                    q += 2;
+                    continue;
+                }
+                if (target[q] == u'/') {
+                    closed = true;
+                    break;
+                }
+                if (isReturn(target[q])) break;
+                ++q;
+            }
+            p = closed ? q + 1 : p + 1;
+            continue;
+        }
+        if (!variableHead.empty() && inSet(c, variableHead)) {
+            sink.flushTo(p);
+            sink.pending = p;
+            if (p + 2 >= end) break;  // too near the end to hold a name: no class
+            uint32_t q = p + 1;
+            while (q < end && inSet(target[q], tokens)) ++q;
+            sink.emit(variables, p, q);
+            p = q;
+            continue;
+        }
+        if (keywords && inSet(c, tokens)) {
+            uint32_t q = p + 1;
+            while (q < end && inSet(target[q], tokens)) ++q;
+            if (keywordSet.count(target.substr(p, q - p))) sink.emit(keywordRanges, p, q);
+            p = q;
+            continue;
+        }
+        ++p;
+    }
+    if (p <= end) sink.flushTo(p);
+    return result;
+}
+
+WRangeDictionary WStringUtils::rangesOfHMLSyntaxWith(std::u16string_view target, WRange range,
+                                                     const std::vector<std::u16string>* keywords) {
+    WRangeDictionary result;
+    WRangeArray& tags = result["tags"];
+    WRangeArray& comments = result["comments"];
+    WRangeArray& others = result["others"];
+    result["keywords"];
+    WRangeArray& singles = result["single_quote"];
+    WRangeArray& doubles = result["double_quote"];
+    WRangeArray& refs = result["refs"];
+    others.reserve(500);
+
+    range = clip(target, range);
+    const uint32_t end = range.maxRange();
+    ClassSink sink{&others, range.location};
+    uint32_t p = range.location;
+    while (p < end) {
+        // Jump to the next unit that can start something; what lies between stays pending.
+        p = wscan::findAny(target, p, end, u'<', u'&', u'<');
+        if (p >= end) break;
+        const char16_t c = target[p];
+        if (c == u'<' && matchesAt(target, p, end, u"<!--")) {
+            uint32_t close = wscan::find(target, p, end, u"-->");
+            uint32_t after = close < end ? close + 3 : end;
+            sink.emit(comments, p, after);
+            p = after;
+            continue;
+        }
+        if (c == u'<') {
+            sink.flushTo(p);
+            sink.pending = p;
+            uint32_t q = p;
+            while (q < end - 1 && target[q] != u'>') {
+                char16_t u = target[q];
+                if (u == u'"' || u == u'\'') {
+                    if (q > sink.pending) tags.emplace_back(sink.pending, q - sink.pending);
+                    uint32_t r = q + 1;
+                    while (r < end - 1 && target[r] != u) ++r;
+                    (u == u'"' ? doubles : singles).emplace_back(q, r + 1 - q);
+                    sink.pending = r + 1;
+                    q = r + 1;
+                    continue;
+                }
+                ++q;
+            }
+            if (q < end) {
+                tags.emplace_back(sink.pending, q + 1 - sink.pending);
+                sink.pending = q + 1;
+            }
+            p = q + 1;
+            continue;
+        }
+        // "&": a character reference up to ";" or the range end.
+        uint32_t q = p;
+        if (p + 1 < end) {
+            q = p + 1;
+            while (q < end - 1 && target[q] != u';') ++q;
+        }
+        sink.emit(refs, p, q + 1);
+        p = q + 1;
+    }
+    if (p <= end) sink.flushTo(std::min(p, end));
+    return result;
+}
+
+std::map<std::u16string, std::u16string> WStringUtils::settingsFromString(std::u16string_view text) {
+    std::map<std::u16string, std::u16string> settings;
+    for (const std::u16string& line : stringComponentsSeparatedByCharacters(text, u"\r\n")) {
+        if (stringStartsWith(trimSpaces(line), u"//")) continue;
+        size_t equal = line.find(u'=');
+        if (equal == std::u16string::npos || line.find(u'=', equal + 1) != std::u16string::npos) continue;
+        std::u16string_view whole(line);
+        settings[trimSpaces(whole.substr(0, equal))] = trimSpaces(whole.substr(equal + 1));
+    }
+    return settings;
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "text/WRange.h"
+
+// Small walking helpers of the scanners. Every search stays inside [from, end):
+// a delimiter counts only when all of its units lie there.
+namespace wscan {
+
+inline bool isReturn(char16_t c) { return c == u'\r' || c == u'\n' || c == 0x2028 || c == 0x2029; }
+
+inline bool matchesAt(std::u16string_view text, uint32_t p, uint32_t end, std::u16string_view word) {
+    if (word.empty() || word.size() > end - p) return false;
+    return text.compare(p, word.size(), word) == 0;
+}
+
+// The first position in [from, end) holding a, b or c; end when there is none.
+inline uint32_t findAny(std::u16string_view text, uint32_t from, uint32_t end, char16_t a, char16_t b,
+                        char16_t c) {
+    const char16_t* base = text.data();
+    const char16_t* p = base + from;
+    const char16_t* stop = base + end;
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi16(static_cast<short>(a));
+    const __m128i vb = _mm_set1_epi16(static_cast<short>(b));
+    const __m128i vc = _mm_set1_epi16(static_cast<short>(c));
+    while (stop - p >= 8) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, va), _mm_cmpeq_epi16(block, vb)),
+                                   _mm_cmpeq_epi16(block, vc));
+        int mask = _mm_movemask_epi8(hit);
+        if (mask) return static_cast<uint32_t>(p - base) + (__builtin_ctz(static_cast<unsigned>(mask)) >> 1);
+        p += 8;
+    }
+#endif
+    while (p != stop && *p != a && *p != b && *p != c) ++p;
+    return static_cast<uint32_t>(p - base);
+}
+
+// The first occurrence of word lying wholly inside [from, end); end when there is none.
+inline uint32_t find(std::u16string_view text, uint32_t from, uint32_t end, std::u16string_view word) {
+    if (word.empty()) return end;
+    for (uint32_t p = from; p < end;) {
+        p = findAny(text, p, end, word[0], word[0], word[0]);
+        if (p >= end) break;
+        if (matchesAt(text, p, end, word)) return p;
+        ++p;
+    }
+    return end;
+}
+
+// Walks [range) for closed multi-line comments and hands each to emit. Unless
+// quotes are ignored, a quote skips to its partner (or the range end), inside
+// comments too, with no escape character; the unit right after a closing quote
+// is then tested for head and tail only.
+template <typename Emit>
+void walkMultiComments(std::u16string_view text, std::u16string_view head, std::u16string_view tail,
+                       WRange range, bool ignoreQuotes, Emit&& emit) {
+    if (head.empty() || tail.empty()) return;
+    const uint32_t end = range.maxRange();
+    bool inComment = false;
+    uint32_t start = 0;
+    uint32_t p = range.location;
+    while (p < end) {
+        const char16_t mark = inComment ? tail[0] : head[0];
+        p = ignoreQuotes ? findAny(text, p, end, mark, mark, mark) : findAny(text, p, end, mark, u'"', u'\'');
+        if (p >= end) break;
+        const char16_t c = text[p];
+        if (!ignoreQuotes && (c == u'"' || c == u'\'')) {
+            uint32_t close = findAny(text, p + 1, end, c, c, c);
+            p = close < end ? close + 1 : end;
+            if (p >= end) break;
+        }
+        if (!inComment && matchesAt(text, p, end, head)) {
+            inComment = true;
+            start = p;
+            p += static_cast<uint32_t>(head.size());
+            continue;
+        }
+        if (inComment && matchesAt(text, p, end, tail)) {
+            inComment = false;
+            p += static_cast<uint32_t>(tail.size());
+            emit(WRange{start, p - start});
+            continue;
+        }
+        ++p;
+    }
+}
+
+}  // namespace wscan
