@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include <plist/plist.h>
@@ -83,6 +81,27 @@ std::optional<std::u16string> decodeUtf16(const std::string& bytes, size_t start
         text.push_back(static_cast<char16_t>(high << 8 | low));
     }
     return text;
+}
+
+// The whole file, or nothing when it is not a readable regular file.
+std::optional<std::string> readBytes(const std::filesystem::path& file)
+{
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(file, error))
+        return std::nullopt;
+    std::FILE* stream = std::fopen(file.c_str(), "rb");
+    if (!stream)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
+        bytes.append(buffer, n);
+    bool failed = std::ferror(stream) != 0;
+    std::fclose(stream);
+    if (failed)
+        return std::nullopt;
+    return bytes;
 }
 
 // ---- Safari bookmarks ----
@@ -193,12 +212,10 @@ WMenuItem* WMenuUtils::getMenuItemWithSubmenu(const WMenu& menu)
 
 std::optional<std::u16string> WMenuUtils::readTextFile(const std::filesystem::path& file)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
+    std::optional<std::string> read = readBytes(file);
+    if (!read)
         return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        return std::nullopt;
+    const std::string& bytes = *read;
     auto startsWith = [&](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
     if (startsWith("\xFE\xFF"))
         return decodeUtf16(bytes, 2, true);
@@ -363,14 +380,11 @@ void WMenuUtils::constructURLMenuWithSafariBookmarks(WMenu& menu, std::string_vi
 bool WMenuUtils::constructURLMenuWithSafariFile(WMenu& menu, const std::filesystem::path& file,
                                                 std::string_view selector)
 {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.empty() || bytes.size() > UINT32_MAX)
+    std::optional<std::string> bytes = readBytes(file);
+    if (!bytes || bytes->empty() || bytes->size() > UINT32_MAX)
         return false;
     plist_t root = nullptr;
-    plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
+    plist_from_memory(bytes->data(), static_cast<uint32_t>(bytes->size()), &root);
     if (!root)
         return false;
     plist_t children = PLIST_IS_DICT(root) ? plist_dict_get_item(root, "Children") : nullptr;
@@ -400,6 +414,9 @@ std::vector<std::string> WMenuUtils::attachFontMenuToMenu(WMenu& menu, std::stri
         if (family.empty() || family.front() == '.')
             continue;
         WMenu& members = addFolderItem(menu, utf16(family), u"member_submenu");
+        // Tags belong to the faces; the family's own item must not answer a
+        // search for the first face's tag 0.
+        WMenuUtils::getMenuItemWithSubmenu(members)->setTag(-1);
         for (const WFontCatalog::Member& member : fonts.membersOfFamily(family)) {
             WMenuItem& item = members.addItemWithTitle(utf16(member.styleName), std::string(selector));
             item.setTag(static_cast<int32_t>(fontNames.size()));
