@@ -195,10 +195,15 @@ WFileWriteResult WAtomicFile::write(const fs::path& target, std::string_view byt
     }
 
     const fs::path folder = folderOf(file);
+    // The temporary's name must fit where the target's did: a name near the
+    // file system's limit is shortened (bytes are fine, it is never shown).
+    std::string stem = file.filename().string();
+    if (stem.size() > 200)
+        stem.resize(200);
     fs::path temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = folder / ("." + file.filename().string() + ".wexel-" + randomSuffix());
+        temporary = folder / ("." + stem + ".wexel-" + randomSuffix());
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST)
             break;

@@ -110,6 +110,11 @@ TEST_F(AtomicFileTest, CreatesAndReplacesWithTheRightPermissions)
     ASSERT_TRUE(WAtomicFile::write(file, ""));
     EXPECT_EQ(fs::file_size(file), 0u);
     EXPECT_EQ(entries(), std::vector<std::string>{"page.html"});  // no temporaries left
+
+    // A name as long as the file system allows still has room for its temporary.
+    const std::string longest(255, 'n');
+    ASSERT_TRUE(WAtomicFile::write(folder / longest, "long"));
+    EXPECT_EQ(contents(folder / longest), "long");
     EXPECT_TRUE(logged.empty());
 }
 
