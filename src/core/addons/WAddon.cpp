@@ -228,7 +228,7 @@ std::optional<std::u16string> WAddon::runAddonFor(std::u16string_view text, WRan
     while (!run->poll(-1)) {
     }
     const WAddonResult& result = run->result();
-    if (type && (mAddonType == WShellScriptType || mAddonType == WAppleScriptType) && result.message.empty())
+    if (type && result.typeGiven)
         *type = result.type;
     return result.text;
 }
@@ -249,6 +249,7 @@ std::unique_ptr<WAddonRun> WAddon::start(std::u16string_view text, WRange range,
     if (mAddonType == WAppleScriptType) {
         log("runAddonFor", "AppleScript add-ons have no runner on this desktop");
         run->finishWithMessage("AppleScript add-ons cannot run on this desktop; the text is unchanged.");
+        run->mResult.typeGiven = true;
         return run;
     }
     if (mAddonType != WShellScriptType || mSource.empty()) {
@@ -507,15 +508,17 @@ void WAddonRun::finish()
 {
     mFinished = true;
     // The setting file says what the output is for; the script may rewrite it.
-    // Should it be gone or unreadable, the output is not used.
-    mResult.type = WNoTouch;
+    // Anything else there, or no file at all, leaves the caller's kind.
     if (auto setting = WAddon::readTmpFile(mSettingFile)) {
+        mResult.typeGiven = true;
         if (WStringUtils::stringStartsWith(*setting, u"FUNC=INSERT"))
             mResult.type = WReplaceSelection;
         else if (WStringUtils::stringStartsWith(*setting, u"FUNC=REPLACEALL"))
             mResult.type = WReplaceAll;
         else if (WStringUtils::stringStartsWith(*setting, u"FUNC=NOTOUCH"))
             mResult.type = WNoTouch;
+        else
+            mResult.typeGiven = false;
     }
     removeTemporaryFiles();
 
@@ -523,7 +526,7 @@ void WAddonRun::finish()
         mBytes.empty() ? std::optional<std::u16string>(std::u16string()) : WEncoding::decode(mBytes, WUTF8Encoding);
     if (!text) {
         WLog::write("WAddon::runAddonFor - the output is not valid UTF-8");
-        if (mResult.type != WNoTouch)
+        if (mResult.typeGiven && mResult.type != WNoTouch)
             mResult.message = "The add-on's output is not valid UTF-8 text, so the document was left unchanged.";
         return;
     }

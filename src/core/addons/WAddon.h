@@ -32,13 +32,15 @@ struct WAddonResult {
     // The script's output with CR line ends; nothing when there is none to use.
     std::optional<std::u16string> text;
     WReplaceType type = WNoTouch;
+    // Whether the run said what the output is for; when not, the caller's kind stands.
+    bool typeGiven = false;
     // Why the text stays as it is, in words for the user; empty when all went well.
     std::string message;
 
     // The text to put into the document, or null when the document stays as it is.
     const std::u16string* replacement() const
     {
-        return (text && (type == WReplaceSelection || type == WReplaceAll)) ? &*text : nullptr;
+        return (text && typeGiven && (type == WReplaceSelection || type == WReplaceAll)) ? &*text : nullptr;
     }
 };
 
