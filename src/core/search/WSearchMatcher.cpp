@@ -21,40 +21,64 @@ inline char16_t asciiForm(char16_t unit, bool fold)
     return (fold && unit >= u'A' && unit <= u'Z') ? static_cast<char16_t>(unit + 32) : unit;
 }
 
-// The first position at or after q whose unit is not ASCII or is lo or hi.
-size_t skipPlainAscii(const char16_t* s, size_t q, size_t end, char16_t lo, char16_t hi)
+}  // namespace
+
+bool WSearchMatcher::startsHere(const char16_t* s, size_t q, size_t end, const AsciiStart& a)
+{
+    const char16_t c = s[q];
+    if (c >= 0x80)
+        return true;
+    if (c != a.low && c != a.high)
+        return false;
+    if (!a.pair || q + 1 >= end)
+        return true;
+    const char16_t d = s[q + 1];
+    return d >= 0x80 || d == a.nextLow || d == a.nextHigh;
+}
+
+// The first position at or after q whose unit is not ASCII or may begin a match.
+size_t WSearchMatcher::skipPlainAscii(const char16_t* s, size_t q, size_t end, const AsciiStart& a)
 {
 #if defined(__SSE2__)
-    const __m128i vlo = _mm_set1_epi16(static_cast<short>(lo));
-    const __m128i vhi = _mm_set1_epi16(static_cast<short>(hi));
-    const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i low = _mm_set1_epi16(static_cast<short>(a.low));
+    const __m128i high = _mm_set1_epi16(static_cast<short>(a.high));
+    const __m128i nextLow = _mm_set1_epi16(static_cast<short>(a.nextLow));
+    const __m128i nextHigh = _mm_set1_epi16(static_cast<short>(a.nextHigh));
+    const __m128i asciiMask = _mm_set1_epi16(static_cast<short>(0xFF80));
     const __m128i zero = _mm_setzero_si128();
-    auto interesting = [&](const char16_t* at) {
-        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-        const __m128i ascii = _mm_cmpeq_epi16(_mm_and_si128(x, nonAscii), zero);
-        const __m128i hit = _mm_or_si128(_mm_cmpeq_epi16(x, vlo), _mm_cmpeq_epi16(x, vhi));
-        // One bit pair per unit that needs a closer look.
-        return ~static_cast<unsigned>(_mm_movemask_epi8(_mm_andnot_si128(hit, ascii))) & 0xFFFFu;
-    };
-    while (q + 16 <= end) {
-        const unsigned first = interesting(s + q);
-        if (first)
-            return q + __builtin_ctz(first) / 2;
-        const unsigned second = interesting(s + q + 8);
-        if (second)
-            return q + 8 + __builtin_ctz(second) / 2;
-        q += 16;
+    const __m128i ones = _mm_cmpeq_epi16(zero, zero);
+    auto nonAscii = [&](__m128i x) { return _mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(x, asciiMask), zero), ones); };
+    if (a.pair) {
+        // Compare each unit and the one after it: far fewer stops than on the first unit alone.
+        while (q + 9 <= end) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q + 1));
+            const __m128i first = _mm_or_si128(_mm_cmpeq_epi16(x, low), _mm_cmpeq_epi16(x, high));
+            const __m128i second = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(y, nextLow), _mm_cmpeq_epi16(y, nextHigh)),
+                                                nonAscii(y));
+            const unsigned hits =
+                static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(nonAscii(x), _mm_and_si128(first, second))));
+            if (hits)
+                return q + __builtin_ctz(hits) / 2;
+            q += 8;
+        }
+    } else {
+        while (q + 8 <= end) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + q));
+            const __m128i first = _mm_or_si128(_mm_cmpeq_epi16(x, low), _mm_cmpeq_epi16(x, high));
+            const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(nonAscii(x), first)));
+            if (hits)
+                return q + __builtin_ctz(hits) / 2;
+            q += 8;
+        }
     }
 #endif
     for (; q < end; ++q) {
-        const char16_t c = s[q];
-        if (c >= 0x80 || c == lo || c == hi)
+        if (startsHere(s, q, end, a))
             return q;
     }
     return end;
 }
-
-}  // namespace
 
 // The comparison form of each BMP character, computed a page of 256 at a time
 // the first time a character of the page is met.
@@ -229,13 +253,18 @@ WSearchMatcher::WSearchMatcher(std::u16string_view pattern, bool ignoreCase)
     : mPattern(pattern), mIgnoreCase(ignoreCase), mCache(std::make_unique<KeyCache>(ignoreCase))
 {
     mCache->appendSegments(mPattern, mKey);
-    // A unit outside ASCII as the marker for "no ASCII unit begins a match":
-    // the scan stops at every such unit anyway.
-    mFirstLow = mFirstHigh = 0x80;
+    // The key is folded already, so only its lower-case ASCII letters have a second form.
+    auto otherCase = [&](char16_t unit) {
+        return (ignoreCase && unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - 32) : unit;
+    };
     if (!mKey.empty() && mKey[0] < 0x80) {
-        mFirstLow = mKey[0];
-        mFirstHigh = (ignoreCase && mFirstLow >= u'a' && mFirstLow <= u'z') ? static_cast<char16_t>(mFirstLow - 32)
-                                                                            : mFirstLow;
+        mAsciiStart.low = mKey[0];
+        mAsciiStart.high = otherCase(mKey[0]);
+        if (mKey.size() >= 2 && mKey[1] < 0x80) {
+            mAsciiStart.pair = true;
+            mAsciiStart.nextLow = mKey[1];
+            mAsciiStart.nextHigh = otherCase(mKey[1]);
+        }
     }
 }
 
@@ -257,7 +286,7 @@ bool WSearchMatcher::mayStartMatch(char16_t unit) const
 size_t WSearchMatcher::nextCandidate(const char16_t* s, size_t q, size_t end) const
 {
     while (q < end) {
-        q = skipPlainAscii(s, q, end, mFirstLow, mFirstHigh);
+        q = skipPlainAscii(s, q, end, mAsciiStart);
         if (q >= end)
             return end;
         char16_t c = s[q];
@@ -320,7 +349,7 @@ size_t WSearchMatcher::findBackward(const char16_t* s, size_t start, size_t end,
 {
     for (size_t q = end; q-- > start;) {
         const char16_t c = s[q];
-        const bool candidate = c < 0x80 ? (c == mFirstLow || c == mFirstHigh) : mayStartMatch(c);
+        const bool candidate = c < 0x80 ? startsHere(s, q, end, mAsciiStart) : mayStartMatch(c);
         if (!candidate || (q != start && !mCache->boundaryBefore(s, start, q, end)))
             continue;
         const size_t r = matchAt(s, q, end);
@@ -350,36 +379,48 @@ WRange WSearchMatcher::find(std::u16string_view text, WRange range, WSearchDirec
     return {static_cast<uint32_t>(found), static_cast<uint32_t>(matchEnd - found)};
 }
 
-WSearchMatcher::Replacement WSearchMatcher::replaceAll(std::u16string_view text, std::u16string_view replacement) const
+template <class Write>
+uint32_t WSearchMatcher::replaceEach(std::u16string_view text, std::u16string_view replacement, Write&& write) const
 {
-    Replacement result;
     if (text.size() >= WNotFound) {
         WLog::write("WSearchMatcher::replaceAll - text too long.");
-        result.text = text;
-        return result;
+        write(text);
+        return 0;
     }
     if (mKey.empty()) {
-        result.text = text;
-        return result;
+        write(text);
+        return 0;
     }
     const char16_t* s = text.data();
     const size_t n = text.size();
+    uint32_t count = 0;
     size_t p = 0;
     size_t matchEnd = 0;
-    size_t found = findForward(s, p, n, &matchEnd);
-    if (found == npos) {
-        result.text = text;
-        return result;
-    }
-    result.text.reserve(n + (replacement.size() > mPattern.size() ? n / 4 : 0));
-    while (found != npos) {
-        result.text.append(s + p, found - p);
-        result.text.append(replacement);
-        ++result.count;
+    // Each further search starts where the last occurrence ended, as a fresh
+    // range, so occurrences never overlap and replacements are never searched.
+    for (size_t found = findForward(s, p, n, &matchEnd); found != npos; found = findForward(s, p, n, &matchEnd)) {
+        write(std::u16string_view(s + p, found - p));
+        write(replacement);
+        ++count;
         p = matchEnd;
-        // Each further search starts where the last occurrence ended, as a fresh range.
-        found = findForward(s, p, n, &matchEnd);
     }
-    result.text.append(s + p, n - p);
+    write(std::u16string_view(s + p, n - p));
+    return count;
+}
+
+WSearchMatcher::Replacement WSearchMatcher::replaceAll(std::u16string_view text, std::u16string_view replacement) const
+{
+    Replacement result;
+    if (replacement.size() > mPattern.size())
+        result.text.reserve(text.size() + text.size() / 4);
+    else
+        result.text.reserve(text.size());
+    result.count = replaceEach(text, replacement, [&](std::u16string_view piece) { result.text.append(piece); });
     return result;
+}
+
+uint32_t WSearchMatcher::replaceAll(std::u16string_view text, std::u16string_view replacement,
+                                    const std::function<void(std::u16string_view piece)>& write) const
+{
+    return replaceEach(text, replacement, write);
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -48,6 +49,10 @@ public:
     // Every occurrence from the start, without overlaps; the inserted
     // replacements are never searched again.
     Replacement replaceAll(std::u16string_view text, std::u16string_view replacement) const;
+    // The same, handing the new text over piece by piece instead of building
+    // it (for a caller that writes it out as it goes). Answers the count.
+    uint32_t replaceAll(std::u16string_view text, std::u16string_view replacement,
+                        const std::function<void(std::u16string_view piece)>& write) const;
 
     // The form in which text is compared: the canonical decomposition, case
     // folded and decomposed again when ignoring case.
@@ -55,6 +60,19 @@ public:
 
 private:
     class KeyCache;
+
+    // The units that can begin a match in a run of ASCII: the first of the
+    // key in its two cases, and the pair when the key begins with two ASCII units.
+    struct AsciiStart {
+        char16_t low = 0x80;  // a unit outside ASCII when no ASCII unit can begin a match
+        char16_t high = 0x80;
+        bool pair = false;
+        char16_t nextLow = 0;
+        char16_t nextHigh = 0;
+    };
+    static bool startsHere(const char16_t* s, size_t q, size_t end, const AsciiStart& a);
+    // The first position at or after q whose unit is not ASCII or may begin a match.
+    static size_t skipPlainAscii(const char16_t* s, size_t q, size_t end, const AsciiStart& a);
 
     static constexpr size_t npos = static_cast<size_t>(-1);
 
@@ -65,11 +83,12 @@ private:
     size_t matchAt(const char16_t* s, size_t q, size_t end) const;
     size_t nextCandidate(const char16_t* s, size_t q, size_t end) const;
     bool mayStartMatch(char16_t unit) const;
+    template <class Write>
+    uint32_t replaceEach(std::u16string_view text, std::u16string_view replacement, Write&& write) const;
 
     std::u16string mPattern;
     bool mIgnoreCase;
     std::unique_ptr<KeyCache> mCache;
-    std::u16string mKey;     // the pattern's comparison form
-    char16_t mFirstLow = 0;  // the ASCII units that can begin a match; 0xFFFF when none can
-    char16_t mFirstHigh = 0;
+    std::u16string mKey;  // the pattern's comparison form
+    AsciiStart mAsciiStart;
 };

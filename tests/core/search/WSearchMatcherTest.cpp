@@ -164,6 +164,19 @@ TEST(WSearchMatcher, EveryPositionOfALongTextIsReached)
             EXPECT_EQ(findIn(text, u"k"), (WRange{uint32_t(at), 1})) << at;
         }
     }
+    // Two-letter search strings are scanned for by pairs of units; the second
+    // unit may also be one that folds to an ASCII letter.
+    for (size_t at = 0; at + 1 < 40; ++at) {
+        std::u16string text(40, u'a');
+        text[at + 1] = u'B';
+        EXPECT_EQ(findIn(text, u"ab"), (WRange{uint32_t(at), 2})) << at;
+        EXPECT_EQ(findIn(text, u"ab", true, WSearchBackward), (WRange{uint32_t(at), 2})) << at;
+        EXPECT_EQ(findIn(text, u"ab", false), kNotFound) << at;
+        text[at + 1] = u'\u017F';  // long s
+        EXPECT_EQ(findIn(text, u"AS"), (WRange{uint32_t(at), 2})) << at;
+        text[at + 1] = u'c';
+        EXPECT_EQ(findIn(text, u"ab"), kNotFound) << at;
+    }
 }
 
 TEST(WSearchMatcher, ReplaceAllNeverOverlapsNorSearchesItsReplacements)
