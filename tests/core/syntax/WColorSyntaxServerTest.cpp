@@ -1,0 +1,214 @@
+#include <unistd.h>
+
+#include <cmath>
+
+#include "SyntaxFixture.h"
+#include "syntax/WColorSyntaxServer.h"
+
+namespace {
+
+// Every colour differs in its blue component only, so a position's class reads as a number.
+enum Paint { kNone = -1, kBase = 1, kComment, kKeyword, kQuote, kVariable, kTag, kRef, kBracket, kIndex, kGroup, kItem };
+constexpr int kMarker = 99;
+
+WColor paint(int n) { return {0, 0, n / 255.0f, 1}; }
+
+const char* kAllColours =
+    "background_color = #FFFFFF\rbase_string_color = #000001\rcomment_color = #000002\r"
+    "keyword_color = #000003\rdoublequote_color = #000004\rvariable_color = #000005\r"
+    "tag_color = #000006\rref_color = #000007\rbracket_color = #000008\r"
+    "indexed_line_color = #000009\rgroup_color = #00000A\ritem_color = #00000B\r";
+
+struct Changes : WTextStorageListener {
+    std::vector<WRange> ranges;
+    void textStorageDidChangeAttributes(WTextStorage&, WRange r) override { ranges.push_back(r); }
+};
+
+class ColorSyntaxServerTest : public SyntaxFixture {
+protected:
+    void SetUp() override {
+        SyntaxFixture::SetUp();
+        for (const char* f : {"html_settings", "css_settings", "php_settings", "perl_settings", "ruby_settings",
+                              "i-text_settings", "w-index_settings"})
+            shipped(f, kAllColours);
+        shipped("php_keywords", "echo, function");
+        shipped("perl_keywords", "print my");
+        shipped("ruby_keywords", "puts def end");
+        shipped("css_keywords", "color: red");
+        shipped("i-text_keywords", "Chapter Section");
+    }
+
+    void open(std::u16string_view text, int32_t type) {
+        storage.setString(text);
+        engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, type);
+        engine->adjustColorSyntaxWithRange({0, storage.length()}, &font);
+    }
+    // Paints everything in the marker colour: whatever the engine repaints loses it.
+    void mark() { storage.setForegroundColor(paint(kMarker), {0, storage.length()}); }
+    void type(uint32_t at, std::u16string_view text, uint32_t replacing = 0) {
+        storage.replaceCharactersInRange({at, replacing}, text);
+        engine->adjustColorSyntaxWithRange({at, static_cast<uint32_t>(text.size())}, &font);
+    }
+    int at(uint32_t index) const {
+        auto color = storage.attributesAtIndex(index).foregroundColor;
+        return color ? static_cast<int>(std::lround(color->blue * 255)) : kNone;
+    }
+    int at(std::u16string_view piece) const { return at(static_cast<uint32_t>(storage.string().find(piece))); }
+    bool marked(uint32_t from, uint32_t to) const {
+        for (uint32_t i = from; i < to; ++i)
+            if (at(i) != kMarker) return false;
+        return true;
+    }
+
+    WTextStorage storage;
+    WFont font{"Mono", 12};
+    std::unique_ptr<WColorSyntaxServer> engine;
+};
+
+}  // namespace
+
+TEST_F(ColorSyntaxServerTest, HtmlRecoloursWholeTextOnlyWhenTheCommentCountChanges) {
+    std::u16string text = u"<p>one</p>\r<!-- c -->\rtwo &amp;\rthree\r";
+    open(text, WColorSyntaxServer::kHTML);
+    EXPECT_EQ(engine->prevCommentCount(), 1u);
+    EXPECT_EQ(at(u"<p>"), kTag);
+    EXPECT_EQ(at(u"one"), kBase);
+    EXPECT_EQ(at(u"<!--"), kComment);
+    EXPECT_EQ(at(u"&amp;"), kRef);
+    EXPECT_EQ(*storage.attributesAtIndex(0).font, font);
+
+    // "<!--" opens a comment that is not closed: only that line is recoloured.
+    mark();
+    uint32_t line3 = static_cast<uint32_t>(storage.string().find(u"two"));
+    type(line3, u"<!--");
+    EXPECT_TRUE(marked(0, line3));
+    EXPECT_EQ(at(line3), kComment);
+    EXPECT_TRUE(marked(line3 + 14, storage.length()));  // the next line keeps its colours
+
+    // Its "-->" on a later line changes the count: the whole text is recoloured.
+    mark();
+    type(static_cast<uint32_t>(storage.string().find(u"three")) + 5, u"-->");
+    EXPECT_EQ(engine->prevCommentCount(), 2u);
+    EXPECT_EQ(at(u"<p>"), kTag);
+    EXPECT_EQ(at(u"three"), kComment);
+
+    // A deletion gives an empty range, widened to its line.
+    mark();
+    uint32_t one = static_cast<uint32_t>(storage.string().find(u"one"));
+    storage.replaceCharactersInRange({one, 1}, u"");
+    engine->adjustColorSyntaxWithRange({one, 0}, &font);
+    EXPECT_EQ(at(u"ne"), kBase);
+    EXPECT_TRUE(marked(static_cast<uint32_t>(storage.string().find(u"<!-- c")), storage.length()));
+}
+
+TEST_F(ColorSyntaxServerTest, UnchangedColoursTouchNothing) {
+    open(u"<p>a</p>\rb\r", WColorSyntaxServer::kHTML);
+    Changes changes;
+    storage.addListener(&changes);
+    engine->adjustColorSyntaxWithRange({0, storage.length()}, &font);
+    EXPECT_TRUE(changes.ranges.empty());
+    storage.removeListener(&changes);
+}
+
+TEST_F(ColorSyntaxServerTest, MissingColourStopsAfterTheLogLine) {
+    shipped("html_settings", "background_color = #FFFFFF\rbase_string_color = #000001\rcomment_color = #000002\r"
+                             "tag_color = #000006\rdoublequote_color = #000004\r");
+    storage.setString(u"<p>x</p>");
+    mark();
+    engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, WColorSyntaxServer::kHTML);
+    engine->adjustColorSyntaxWithRange({0, storage.length()}, &font);
+    EXPECT_TRUE(logged("WColorSyntaxServer::validateColorSyntaxHTML - invalid color."));
+    EXPECT_TRUE(marked(0, storage.length()));
+    EXPECT_EQ(*storage.attributesAtIndex(3).font, font);  // the font is applied all the same
+
+    // CSS also lists its settings when a colour is missing.
+    shipped("css_settings", "keyword_color = #000003\r");
+    open(u"a { color: red }", WColorSyntaxServer::kCSS);
+    EXPECT_TRUE(logged("WColorSyntaxServer::validateColorSyntaxCSS - invalid color."));
+    EXPECT_TRUE(logged("[keyword_color] #000003"));
+}
+
+TEST_F(ColorSyntaxServerTest, ShellScriptsAndPlainText) {
+    open(u"echo hi", 9);
+    EXPECT_TRUE(logged("WColorSyntaxServer::setTextType - non-supported type."));
+    EXPECT_EQ(engine->textType(), 0);
+    EXPECT_EQ(at(0u), kNone);
+    EXPECT_EQ(*storage.attributesAtIndex(0).font, font);
+
+    WColorSyntaxServer::setPreferenceColors([](std::string_view key) -> std::optional<WColor> {
+        return key == "base_string_color" ? paint(42) : WColor{0.5f, 0.5f, 0.5f, 1};
+    });
+    open(u"plain\rtext", WColorSyntaxServer::kPlain);
+    EXPECT_EQ(at(7u), 42);
+    EXPECT_EQ(*storage.attributesAtIndex(7).backgroundColor, (WColor{0.5f, 0.5f, 0.5f, 1}));
+    EXPECT_FALSE(engine->settings());
+    WColorSyntaxServer::setPreferenceColors(nullptr);
+}
+
+TEST_F(ColorSyntaxServerTest, PhpClassesAndTheCommentContainmentShortcut) {
+    std::u16string text = u"echo $name; // note\rx = 1; /* long\rcomment */ $y = 2;\rlast\r";
+    open(text, WColorSyntaxServer::kPHP);
+    EXPECT_EQ(at(u"echo"), kKeyword);
+    EXPECT_EQ(at(u"$name"), kVariable);
+    EXPECT_EQ(at(u"// note"), kComment);
+    EXPECT_EQ(at(u"; //"), kBase);
+    EXPECT_EQ(at(u"comment */"), kComment);
+    EXPECT_EQ(at(u"$y"), kVariable);
+
+    // Typing inside the closed comment repaints that comment only, not the code around it.
+    mark();
+    uint32_t inside = static_cast<uint32_t>(storage.string().find(u"long")) + 2;
+    type(inside, u"#");
+    uint32_t from = static_cast<uint32_t>(storage.string().find(u"/* lo"));
+    uint32_t to = static_cast<uint32_t>(storage.string().find(u"*/")) + 2;
+    EXPECT_TRUE(marked(0, from));
+    for (uint32_t i = from; i < to; ++i) EXPECT_EQ(at(i), kComment) << i;
+    EXPECT_TRUE(marked(to, storage.length()));
+    EXPECT_EQ(at(u"#"), kComment);  // "#" starts no comment in PHP, but here it is inside one
+}
+
+TEST_F(ColorSyntaxServerTest, PerlRubyAndCss) {
+    open(u"print 'a # b'; # c\rmy @list = %hash; $a-b\r", WColorSyntaxServer::kPerlScript);
+    EXPECT_EQ(at(u"# b"), kQuote);
+    EXPECT_EQ(at(u"# c"), kComment);
+    EXPECT_EQ(at(u"@list"), kVariable);
+    EXPECT_EQ(at(u"%hash"), kBase);
+    EXPECT_EQ(at(u"-b"), kVariable);  // "-" is a token character: one variable
+
+    open(u"puts 1\r=begin\rdoc\r", WColorSyntaxServer::kRubyScript);
+    EXPECT_EQ(at(u"doc"), kComment);  // an open block runs to the end of what was scanned
+    mark();
+    type(storage.length(), u"=end\r");
+    EXPECT_EQ(at(u"doc"), kComment);
+    EXPECT_EQ(at(u"puts"), kKeyword);  // the whole text was recoloured
+
+    open(u"a:hover { color: red; width: 50%; color: red; }", WColorSyntaxServer::kCSS);
+    EXPECT_EQ(at(u"color:"), kKeyword);
+    EXPECT_EQ(at(u"red"), kKeyword);
+    // The percent sign's literal runs to the next ";": nothing in it is a keyword.
+    EXPECT_EQ(at(static_cast<uint32_t>(storage.string().rfind(u"color:"))), kBase);
+}
+
+TEST_F(ColorSyntaxServerTest, IndexedTextAndMarkupColourWholeLines) {
+    open(u"Chapter 1\rSection 2\rchapter 3\r  Section 4\r", WColorSyntaxServer::kIndex);
+    EXPECT_EQ(at(u"1"), kIndex);
+    EXPECT_EQ(at(u"Section 2"), kIndex);
+    EXPECT_EQ(at(u"chapter"), kBase);
+    EXPECT_EQ(at(u"  Section"), kBase);
+
+    open(u"* item\r@group\r*@x\r@*x\rplain\r", WColorSyntaxServer::kWexelMarkup);
+    EXPECT_EQ(at(u"* item"), kItem);
+    EXPECT_EQ(at(u"@group"), kGroup);
+    EXPECT_EQ(at(u"*@x"), kItem);
+    EXPECT_EQ(at(u"@*x"), kGroup);
+    EXPECT_EQ(at(u"plain"), kBase);
+    EXPECT_EQ(*storage.attributesAtIndex(0).backgroundColor, (WColor{1, 1, 1, 1}));
+}
+
+TEST_F(ColorSyntaxServerTest, RangesPastTheTextAreCut) {
+    open(u"<b>x</b>", WColorSyntaxServer::kHTML);
+    engine->adjustColorSyntaxWithRange({5, 100}, &font);
+    engine->adjustColorSyntaxWithRange({WNotFound, 1}, nullptr);
+    EXPECT_EQ(at(u"x"), kBase);
+    EXPECT_EQ(storage.length(), 8u);
+}
