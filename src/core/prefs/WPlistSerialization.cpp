@@ -6,12 +6,152 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <vector>
 
 namespace {
 
 // Deeper nesting than this is no preferences file; refusing it keeps the
-// recursion below bounded.
+// recursion below (and libplist's own) bounded.
 constexpr int kDeepestNesting = 256;
+// libplist expands every reference of a binary list into a node of its own,
+// so a few hundred bytes of shared references can stand for billions of
+// nodes; we refuse lists that would grow past this many.
+constexpr uint64_t kMostNodes = 100000;
+
+uint64_t bigEndian(std::string_view bytes, uint64_t at, size_t size)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < size; ++i)
+        value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+    return value;
+}
+
+// Walks the containers of a binary property list without recursing, and
+// answers whether libplist may be given it: well formed as far as containers
+// go, no cycles, not too deep and not too many nodes once expanded.
+bool binaryListIsTame(std::string_view bytes)
+{
+    constexpr size_t trailerSize = 32;
+    constexpr size_t headerSize = 8;
+    if (bytes.size() < headerSize + trailerSize)
+        return false;
+    const uint64_t trailer = bytes.size() - trailerSize;
+    const size_t offsetSize = static_cast<uint8_t>(bytes[trailer + 6]);
+    const size_t refSize = static_cast<uint8_t>(bytes[trailer + 7]);
+    const uint64_t count = bigEndian(bytes, trailer + 8, 8);
+    const uint64_t top = bigEndian(bytes, trailer + 16, 8);
+    const uint64_t table = bigEndian(bytes, trailer + 24, 8);
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || count == 0 || count > kMostNodes
+        || top >= count || table < headerSize || table > trailer || count > (trailer - table) / offsetSize)
+        return false;
+
+    auto childrenOf = [&](uint64_t object, std::vector<uint64_t>& children) {
+        children.clear();
+        uint64_t at = bigEndian(bytes, table + object * offsetSize, offsetSize);
+        if (at < headerSize || at >= table)
+            return false;
+        const uint8_t marker = static_cast<uint8_t>(bytes[at++]);
+        const unsigned type = marker >> 4;
+        if (type != 0xA && type != 0xC && type != 0xD)  // array, set, dictionary
+            return true;
+        uint64_t entries = marker & 0xF;
+        if (entries == 0xF) {  // the count follows as an integer object
+            if (at >= table)
+                return false;
+            const uint8_t countMarker = static_cast<uint8_t>(bytes[at++]);
+            const size_t length = size_t{1} << (countMarker & 0xF);
+            if ((countMarker >> 4) != 1 || length > 8 || length > table - at)
+                return false;
+            entries = bigEndian(bytes, at, length);
+            at += length;
+        }
+        if (entries > kMostNodes)
+            return false;
+        const uint64_t refs = type == 0xD ? entries * 2 : entries;
+        if (refs > (table - at) / refSize)
+            return false;
+        for (uint64_t i = 0; i < refs; ++i) {
+            const uint64_t child = bigEndian(bytes, at + i * refSize, refSize);
+            if (child >= count)
+                return false;
+            children.push_back(child);
+        }
+        return true;
+    };
+
+    // Depth-first, keeping per object its depth and its expanded size.
+    enum State : uint8_t { unseen, open, done };
+    std::vector<State> state(count, unseen);
+    std::vector<uint32_t> depth(count, 0);
+    std::vector<uint64_t> size(count, 0);
+    struct Frame {
+        uint64_t object;
+        std::vector<uint64_t> children;
+        size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    stack.push_back({top, {}, 0});
+    if (!childrenOf(top, stack.back().children))
+        return false;
+    state[top] = open;
+    while (!stack.empty()) {
+        Frame& frame = stack.back();
+        if (frame.next < frame.children.size()) {
+            const uint64_t child = frame.children[frame.next++];
+            if (state[child] == open)
+                return false;  // a container inside itself
+            if (state[child] == unseen) {
+                Frame childFrame{child, {}, 0};
+                if (!childrenOf(child, childFrame.children))
+                    return false;
+                state[child] = open;
+                stack.push_back(std::move(childFrame));
+            }
+            continue;
+        }
+        uint32_t deepest = 0;
+        uint64_t nodes = 1;
+        for (uint64_t child : frame.children) {
+            deepest = std::max(deepest, depth[child] + 1);
+            nodes += size[child];
+            if (nodes > kMostNodes)
+                return false;
+        }
+        if (deepest > kDeepestNesting)
+            return false;
+        depth[frame.object] = deepest;
+        size[frame.object] = nodes;
+        state[frame.object] = done;
+        stack.pop_back();
+    }
+    return true;
+}
+
+// XML lists expand to no more than their text, but libplist's reader
+// recurses on nesting; count it first.
+bool xmlNestingIsTame(std::string_view bytes)
+{
+    int depth = 0;
+    for (size_t i = bytes.find('<'); i != std::string_view::npos; i = bytes.find('<', i + 1)) {
+        if (i + 1 >= bytes.size())
+            break;
+        const char next = bytes[i + 1];
+        if (next == '?' || next == '!')
+            continue;
+        if (next == '/') {
+            --depth;
+            continue;
+        }
+        const size_t end = bytes.find('>', i);
+        if (end == std::string_view::npos)
+            break;
+        if (bytes[end - 1] == '/')  // <true/>
+            continue;
+        if (++depth > kDeepestNesting + 1)  // + 1 for <plist> itself
+            return false;
+    }
+    return true;
+}
 
 // Property-list dates count from 2001-01-01; libplist splits them into
 // seconds and microseconds.
@@ -146,6 +286,9 @@ plist_t toNode(const WPlistValue& value)
 std::optional<WPlistValue> WPlistSerialization::propertyListFromData(std::string_view bytes)
 {
     if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    const bool binary = bytes.size() >= 8 && bytes.substr(0, 8) == "bplist00";
+    if (binary ? !binaryListIsTame(bytes) : !xmlNestingIsTame(bytes))
         return std::nullopt;
     plist_t root = nullptr;
     plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);

@@ -1,0 +1,126 @@
+#include "prefs/WPlistSerialization.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// A binary property list made by hand: object i is an array holding
+// `refsEach` references to object i + 1 (the last one is empty), or, with
+// `selfLoop`, a single array that holds itself.
+std::string binaryChain(int objects, int refsEach, bool selfLoop = false)
+{
+    std::string bytes = "bplist00";
+    std::vector<size_t> offsets;
+    for (int i = 0; i < objects; ++i) {
+        offsets.push_back(bytes.size());
+        const bool last = i + 1 == objects;
+        if (last && !selfLoop) {
+            bytes += char(0xA0);
+            continue;
+        }
+        bytes += char(0xA0 | refsEach);
+        const int target = selfLoop ? i : i + 1;
+        for (int r = 0; r < refsEach; ++r) {
+            bytes += char(target >> 16);
+            bytes += char(target >> 8);
+            bytes += char(target);
+        }
+    }
+    const size_t table = bytes.size();
+    for (size_t offset : offsets) {
+        bytes += char(offset >> 16);
+        bytes += char(offset >> 8);
+        bytes += char(offset);
+    }
+    std::string trailer(32, '\0');
+    trailer[6] = 3;  // offset size
+    trailer[7] = 3;  // reference size
+    for (int k = 0; k < 8; ++k) {
+        trailer[8 + k] = char(uint64_t(objects) >> (8 * (7 - k)));
+        trailer[24 + k] = char(uint64_t(table) >> (8 * (7 - k)));
+    }
+    return bytes + trailer;
+}
+
+std::string xmlNesting(int levels)
+{
+    std::string text = "<?xml version=\"1.0\"?><plist version=\"1.0\">";
+    for (int i = 0; i < levels; ++i)
+        text += "<array>";
+    text += "<true/>";
+    for (int i = 0; i < levels; ++i)
+        text += "</array>";
+    return text + "</plist>";
+}
+
+int depthOf(const WPlistValue& value)
+{
+    const WPlistArray* array = value.array();
+    return array && !array->empty() ? 1 + depthOf(array->front()) : 1;
+}
+
+TEST(PlistSerialization, EveryKindRoundTrips)
+{
+    WDictionary inner;
+    inner.setObject(WPlistValue(WPlistDate{-86400.0}), "before 2001");  // XML keeps whole seconds
+    WDictionary root;
+    root.setObject(WPlistValue(true), "yes");
+    root.setObject(WPlistValue(int64_t{-2147483649}), "below int32");
+    root.setObject(WPlistValue(0.1), "tenth");
+    root.setObject(WPlistValue("日本語 <&> \"quoted\""), "text");
+    root.setObject(WPlistValue(WPlistData{0, 255, 10}), "bytes");
+    root.setObject(WPlistValue(WPlistArray{WPlistValue(inner), WPlistValue(WPlistArray{})}), "list");
+
+    const std::string xml = WPlistSerialization::xmlDataFromPropertyList(WPlistValue(root));
+    auto back = WPlistSerialization::propertyListFromData(xml);
+    ASSERT_TRUE(back && back->dictionary());
+    EXPECT_EQ(*back->dictionary(), root);
+
+    // A copy owns its nested containers: changing it leaves the original be.
+    WDictionary copy = root;
+    copy.objectForKey("list")->array()->front().dictionary()->setBool(false, "before 2001");
+    EXPECT_EQ(*back->dictionary(), root);
+    EXPECT_FALSE(copy == root);
+}
+
+TEST(PlistSerialization, NestingIsBounded)
+{
+    auto deepEnough = WPlistSerialization::propertyListFromData(xmlNesting(256));
+    ASSERT_TRUE(deepEnough);
+    EXPECT_EQ(depthOf(*deepEnough), 257);
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(xmlNesting(257)));
+    // Deep enough to overflow the stack of a recursive reader.
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(xmlNesting(1000000)));
+
+    EXPECT_TRUE(WPlistSerialization::propertyListFromData(binaryChain(200, 1)));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(300, 1)));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(1000000, 1)));
+}
+
+TEST(PlistSerialization, SharedReferencesCannotExplode)
+{
+    // Each level refers twice to the next: 2^n nodes once expanded.
+    auto modest = WPlistSerialization::propertyListFromData(binaryChain(10, 2));
+    ASSERT_TRUE(modest);
+    EXPECT_EQ(depthOf(*modest), 10);
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(64, 2)));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(1, 1, true)));
+}
+
+TEST(PlistSerialization, RejectsWhatIsNoPropertyList)
+{
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(""));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("bplist00"));
+    std::string truncated = binaryChain(3, 1);
+    truncated.erase(12, 1);  // offsets now point past their objects
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(truncated));
+    std::string badTrailer = binaryChain(3, 1);
+    badTrailer[badTrailer.size() - 32 + 7] = 0;  // references of no size
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(badTrailer));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><dict><key>a</key>"));
+}
+
+}  // namespace
