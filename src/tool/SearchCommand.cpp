@@ -9,8 +9,6 @@
 //
 // Case is ignored unless -c (--match-case) is given, as in the find panel.
 
-#include "SearchCommand.h"
-
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -21,10 +19,12 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "WToolCommand.h"
 #include "search/WSearchMatcher.h"
 
 #if defined(__SSE2__)
@@ -38,7 +38,7 @@ int usage()
     std::fprintf(stderr,
                  "usage: wexel-tool search find [-c] [--backward] PATTERN FILE\n"
                  "       wexel-tool search replace-all [-c] PATTERN REPLACEMENT FILE\n");
-    return 2;
+    return kToolUsage;
 }
 
 // A large anonymous buffer, asking for huge pages: a 50 MB text in 4 KB
@@ -297,21 +297,18 @@ private:
     bool mFailed = false;
 };
 
-}  // namespace
-
-int runSearchCommand(int argc, char** argv)
+int runSearch(std::span<char*> arguments)
 {
-    // argv[0] is "search".
-    if (argc < 2)
+    if (arguments.empty())
         return usage();
-    const std::string_view verb = argv[1];
+    const std::string_view verb = arguments[0];
     bool ignoreCase = true;
     WSearchDirection direction = WSearchForward;
     std::vector<const char*> operands;
-    for (int i = 2; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+    for (size_t i = 1; i < arguments.size(); ++i) {
+        const std::string_view arg = arguments[i];
         if (arg == "--") {
-            operands.insert(operands.end(), argv + i + 1, argv + argc);
+            operands.insert(operands.end(), arguments.begin() + i + 1, arguments.end());
             break;
         }
         if (arg == "-c" || arg == "--match-case")
@@ -321,7 +318,7 @@ int runSearchCommand(int argc, char** argv)
         else if (arg.size() > 1 && arg[0] == '-')
             return usage();
         else
-            operands.push_back(argv[i]);
+            operands.push_back(arguments[i]);
     }
     const bool find = verb == "find" && operands.size() == 2;
     const bool replaceAll = verb == "replace-all" && operands.size() == 3;
@@ -331,7 +328,7 @@ int runSearchCommand(int argc, char** argv)
     const std::optional<std::u16string> pattern = decodeArgument(operands[0]);
     const std::optional<std::u16string> replacement = replaceAll ? decodeArgument(operands[1]) : std::u16string();
     if (!pattern || !replacement)
-        return 2;
+        return kToolUsage;
     const char* path = operands.back();
     DecodedFile file;
     switch (file.load(path)) {
@@ -339,13 +336,13 @@ int runSearchCommand(int argc, char** argv)
         break;
     case DecodedFile::Unreadable:
         std::fprintf(stderr, "wexel-tool search: cannot read %s\n", path);
-        return 2;
+        return kToolFailure;
     case DecodedFile::Malformed:
         std::fprintf(stderr, "wexel-tool search: %s is not UTF-8\n", path);
-        return 2;
+        return kToolFailure;
     case DecodedFile::TooLong:
         std::fprintf(stderr, "wexel-tool search: %s is too long\n", path);
-        return 2;
+        return kToolFailure;
     }
     const std::u16string_view text = file.text();
     const WSearchMatcher matcher(*pattern, ignoreCase);
@@ -354,18 +351,25 @@ int runSearchCommand(int argc, char** argv)
         const WRange found = matcher.find(text, {0, static_cast<uint32_t>(text.size())}, direction);
         if (found.location == WNotFound) {
             std::printf("not found\n");
-            return 1;
+            return kToolFailure;
         }
         std::printf("%u %u\n", found.location, found.length);
-        return 0;
+        return kToolSuccess;
     }
     Utf8Writer out;
     const uint32_t count = matcher.replaceAll(text, *replacement, [&](std::u16string_view piece) { out.write(piece); });
     out.flush();
     if (out.failed()) {
         std::fprintf(stderr, "wexel-tool search: cannot write the result\n");
-        return 2;
+        return kToolFailure;
     }
     std::fprintf(stderr, "Replaced %u words\n", count);
-    return 0;
+    return kToolSuccess;
 }
+
+WToolCommand::Registration registration("search",
+                                        "search find [-c] [--backward] PATTERN FILE\n"
+                                        "  wexel-tool search replace-all [-c] PATTERN REPLACEMENT FILE",
+                                        runSearch);
+
+}  // namespace

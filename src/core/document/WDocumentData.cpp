@@ -1,10 +1,13 @@
 #include "document/WDocumentData.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -64,8 +67,30 @@ bool isTrailSurrogate(char16_t u)
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> WDocumentData::readFile(const std::filesystem::path& path,
-                                                            std::string* errorMessage)
+void WFileBytes::Free::operator()(uint8_t* p) const
+{
+    std::free(p);
+}
+
+namespace {
+constexpr size_t kHugePage = size_t(2) << 20;
+
+// Room for size bytes (plus one, to notice a file that grew), uncleared; large
+// blocks ask for huge pages so that reading them faults a few pages, not thousands.
+uint8_t* allocateUncleared(size_t size)
+{
+    if (size >= 4 * kHugePage) {
+        size_t rounded = (size + kHugePage - 1) / kHugePage * kHugePage;
+        void* block = std::aligned_alloc(kHugePage, rounded);
+        if (block)
+            ::madvise(block, rounded, MADV_HUGEPAGE);
+        return static_cast<uint8_t*>(block);
+    }
+    return static_cast<uint8_t*>(std::malloc(std::max<size_t>(size, 1)));
+}
+}  // namespace
+
+std::optional<WFileBytes> WDocumentData::readFile(const std::filesystem::path& path, std::string* errorMessage)
 {
     const std::string name = inQuotes(path.string());
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
@@ -95,22 +120,30 @@ std::optional<std::vector<uint8_t>> WDocumentData::readFile(const std::filesyste
     if (static_cast<uint64_t>(info.st_size) > kLargestFileSize)
         return tooLarge(static_cast<uint64_t>(info.st_size));
 
-    std::vector<uint8_t> bytes;
-    try {
-        // One byte more than the size tells whether the file grew meanwhile.
-        bytes.resize(static_cast<size_t>(info.st_size) + 1);
-    } catch (const std::bad_alloc&) {
+    // One byte more than the size tells whether the file grew meanwhile.
+    size_t capacity = static_cast<size_t>(info.st_size) + 1;
+    WFileBytes result;
+    result.mData.reset(allocateUncleared(capacity));
+    if (!result.mData) {
         fail(errorMessage, unreadableMessage(name, ENOMEM));
         return std::nullopt;
     }
     size_t have = 0;
     for (;;) {
-        if (have == bytes.size()) {
-            if (bytes.size() > kLargestFileSize)
-                return tooLarge(bytes.size());
-            bytes.resize(std::min<uint64_t>(bytes.size() * 2, kLargestFileSize + 1));
+        if (have == capacity) {
+            if (capacity > kLargestFileSize)
+                return tooLarge(capacity);
+            size_t grown = std::min<uint64_t>(capacity * 2, kLargestFileSize + 1);
+            auto* bigger = static_cast<uint8_t*>(std::realloc(result.mData.get(), grown));
+            if (!bigger) {
+                fail(errorMessage, unreadableMessage(name, ENOMEM));
+                return std::nullopt;
+            }
+            result.mData.release();
+            result.mData.reset(bigger);
+            capacity = grown;
         }
-        ssize_t got = ::read(file.fd, bytes.data() + have, bytes.size() - have);
+        ssize_t got = ::read(file.fd, result.mData.get() + have, capacity - have);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -123,8 +156,8 @@ std::optional<std::vector<uint8_t>> WDocumentData::readFile(const std::filesyste
     }
     if (have > kLargestFileSize)
         return tooLarge(have);
-    bytes.resize(have);
-    return bytes;
+    result.mSize = have;
+    return result;
 }
 
 std::optional<WOpenedText> WDocumentData::openData(std::span<const uint8_t> bytes, std::string_view fileName,
@@ -155,6 +188,35 @@ std::optional<WOpenedText> WDocumentData::openData(std::span<const uint8_t> byte
     opened.text = std::move(*text);
     WStringUtils::convertReturnsToCRInPlace(opened.text, &opened.returnCodeType);
     return opened;
+}
+
+std::optional<WDocumentData::WOpenedForm> WDocumentData::openedForm(std::span<const uint8_t> bytes,
+                                                                    std::string_view fileName,
+                                                                    std::string* errorMessage)
+{
+    if (!bytes.empty() && WTextUtils::detectCharacterCodeType(bytes) == WUTF8Encoding && WEncoding::isValidUtf8(bytes)) {
+        // In UTF-8 the bytes 0x0D and 0x0A are exactly the text's CR and LF.
+        WOpenedForm form{WUTF8Encoding, WCR_type};
+        const uint8_t* s = bytes.data();
+        const uint8_t* end = s + bytes.size();
+        if (std::memchr(s, '\n', bytes.size())) {
+            form.returnCodeType = WLF_type;
+            // One CR LF pair anywhere makes it CR-LF; LF-only text has no CR to stop at.
+            for (const void* cr = std::memchr(s, '\r', bytes.size()); cr;) {
+                const uint8_t* at = static_cast<const uint8_t*>(cr) + 1;
+                if (at < end && *at == '\n') {
+                    form.returnCodeType = WCRLF_type;
+                    break;
+                }
+                cr = at < end ? std::memchr(at, '\r', static_cast<size_t>(end - at)) : nullptr;
+            }
+        }
+        return form;
+    }
+    auto opened = openData(bytes, fileName, errorMessage);
+    if (!opened)
+        return std::nullopt;
+    return WOpenedForm{opened->encoding, opened->returnCodeType};
 }
 
 std::optional<WOpenedText> WDocumentData::openFile(const std::filesystem::path& path, std::string* errorMessage)

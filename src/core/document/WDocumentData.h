@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +12,29 @@
 #include "text/WEncoding.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
+
+// The whole of a file in memory. Large files are read straight into fresh pages
+// without clearing them first, since opening reads hundreds of megabytes.
+class WFileBytes {
+public:
+    WFileBytes() = default;
+    const uint8_t* data() const { return mData.get(); }
+    size_t size() const { return mSize; }
+    bool empty() const { return mSize == 0; }
+    const uint8_t* begin() const { return data(); }
+    const uint8_t* end() const { return data() + mSize; }
+    std::span<const uint8_t> bytes() const { return {data(), mSize}; }
+    operator std::span<const uint8_t>() const { return bytes(); }
+    std::vector<uint8_t> toVector() const { return {begin(), end()}; }
+
+private:
+    friend class WDocumentData;
+    struct Free {
+        void operator()(uint8_t* p) const;
+    };
+    std::unique_ptr<uint8_t[], Free> mData;
+    size_t mSize = 0;
+};
 
 // The text of a document as it comes out of a file's bytes.
 struct WOpenedText {
@@ -41,14 +65,21 @@ public:
     static constexpr uint64_t kLargestFileSize = (uint64_t(1) << 31) - 1;
 
     // The whole of a regular file.
-    static std::optional<std::vector<uint8_t>> readFile(const std::filesystem::path& path,
-                                                        std::string* errorMessage = nullptr);
+    static std::optional<WFileBytes> readFile(const std::filesystem::path& path, std::string* errorMessage = nullptr);
 
     // Opening: detect (Shift JIS for no bytes), decode, on failure decode as
     // Shift JIS, then convert to CR form and note the line-ending kind. When
     // neither decodes, nothing, and a message naming fileName.
     static std::optional<WOpenedText> openData(std::span<const uint8_t> bytes, std::string_view fileName,
                                                std::string* errorMessage = nullptr);
+    // The encoding and line-ending kind openData would answer, without keeping
+    // the text (UTF-8, the common case, is only checked, not decoded).
+    struct WOpenedForm {
+        WStringEncoding encoding = WShiftJISEncoding;
+        WReturnCodeType returnCodeType = WCR_type;
+    };
+    static std::optional<WOpenedForm> openedForm(std::span<const uint8_t> bytes, std::string_view fileName,
+                                                 std::string* errorMessage = nullptr);
     // readFile, then openData.
     static std::optional<WOpenedText> openFile(const std::filesystem::path& path, std::string* errorMessage = nullptr);
 

@@ -8,6 +8,8 @@
 #include <memory>
 
 #include "platform/WLog.h"
+#include "text/WLargeText.h"
+#include "text/WUtf8.h"
 
 namespace {
 
@@ -89,6 +91,7 @@ std::optional<std::u16string> decodeUtf16(std::span<const uint8_t> bytes)
         start = 2;
     }
     std::u16string text;
+    reserveLarge(text, (bytes.size() - start) / 2);
     text.resize((bytes.size() - start) / 2);
     const uint8_t* p = bytes.data() + start;
     for (size_t i = 0; i < text.size(); ++i, p += 2)
@@ -172,6 +175,8 @@ std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, 
 {
     if (encoding == WUTF16Encoding)
         return decodeUtf16(bytes);
+    if (encoding == WUTF8Encoding)
+        return wutf8::decode(bytes);
     const char* from = iconvName(encoding);
     if (!from)
         return std::nullopt;
@@ -185,6 +190,7 @@ std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, 
     }
     // None of these encodings gives more UTF-16 units than it has bytes, so one
     // buffer of that size takes the whole text in a single call.
+    reserveLarge(text, bytes.size() + 1);
     text.resize(bytes.size() + 1);
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     size_t inLeft = bytes.size();

@@ -34,6 +34,9 @@ public:
     static std::string_view name(WStringEncoding encoding);
     static std::optional<WStringEncoding> fromName(std::string_view name);
 
+    // Well-formed UTF-8 by the same rules decode() applies, without making the text.
+    static bool isValidUtf8(std::span<const uint8_t> bytes);
+
     static std::optional<std::u16string> decode(std::span<const uint8_t> bytes, WStringEncoding encoding);
     static EncodeResult encode(std::u16string_view text, WStringEncoding encoding);
 };
