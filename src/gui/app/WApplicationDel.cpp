@@ -10,6 +10,7 @@
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
 #include "platform/WLog.h"
+#include "prefs/WPrefsServer.h"
 
 namespace {
 WApplicationDel* sharedDelegate = nullptr;
@@ -44,7 +45,10 @@ WTextViewWidget* targetTextView(WDocumentController& controller)
 }  // namespace
 
 WApplicationDel::WApplicationDel(const QString& preferencesPath)
-    : mDocumentController(std::make_unique<WDocumentController>())
+    : mPrefsServer(preferencesPath.isEmpty()
+                       ? std::make_unique<WPrefsServer>()
+                       : std::make_unique<WPrefsServer>(std::filesystem::path(preferencesPath.toStdString())))
+    , mDocumentController(std::make_unique<WDocumentController>())
     , myGotoLineWindow(std::make_unique<WGotoLineWindow>())
 {
     sharedDelegate = this;
@@ -65,6 +69,7 @@ WApplicationDel::~WApplicationDel()
     qDeleteAll(mMainMenus);
     mMainMenus.clear();
     delete mSearchServer;
+    mPrefsServer.reset();
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
 }

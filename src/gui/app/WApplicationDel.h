@@ -30,6 +30,7 @@ public:
 
     static WApplicationDel* shared();
 
+    WPrefsServer& prefsServer() { return *mPrefsServer; }
     WDocumentController& documentController() { return *mDocumentController; }
 
     // The find panel controller, made on the first call and kept. What makes it
@@ -63,6 +64,7 @@ private:
     void addURLMenu();
     void addScriptsMenu();
 
+    std::unique_ptr<WPrefsServer> mPrefsServer;
     std::unique_ptr<WDocumentController> mDocumentController;
     std::unique_ptr<WGotoLineWindow> myGotoLineWindow;
     QObject* mSearchServer = nullptr;

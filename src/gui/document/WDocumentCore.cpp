@@ -3,7 +3,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/WApplicationDel.h"
 #include "platform/WAtomicFile.h"
+#include "prefs/WPrefsServer.h"
 #include "platform/WFileAttributes.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
@@ -24,9 +26,18 @@ std::filesystem::path toPath(const QString& path)
 
 Preferences documentPreferences()
 {
-    // Until the preference store is wired in, every document starts from the defaults.
     Preferences preferences;
-    preferences.fontName = WPlatform::shared().userFixedPitchFontName();
+    WApplicationDel* application = WApplicationDel::shared();
+    if (!application) {
+        preferences.fontName = WPlatform::shared().userFixedPitchFontName();
+        return preferences;
+    }
+    const WPrefsServer& store = application->prefsServer();
+    preferences.wordWrap = store.boolForKey("word_wrap");
+    preferences.autoIndent = store.boolForKey("auto_indent");
+    preferences.storeWindowStatus = store.boolForKey("store_window_status");
+    preferences.fontName = store.stringForKey("font_name");
+    preferences.fontSize = store.floatForKey("font_size");
     return preferences;
 }
 
@@ -109,8 +120,8 @@ bool writeFile(const QString& path, const std::vector<uint8_t>& bytes, QString* 
 void writeFileAttributes(const QString& path, WRange selection)
 {
     const auto file = toPath(path);
-    constexpr bool storeTextType = true;
-    if (storeTextType) {
+    WApplicationDel* application = WApplicationDel::shared();
+    if (application && application->prefsServer().boolForKey("store_text_type")) {
         WFileAttributes::setCreatorAndTypeCodes(file, WFileAttributes::codeFromString(kApplicationSignature),
                                                 WFileAttributes::codeFromString("TEXT"));
     }

@@ -1,0 +1,114 @@
+#pragma once
+
+#include <QApplication>
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/WApplicationDel.h"
+#include "app/WDocumentController.h"
+#include "app/WPresenter.h"
+#include "app/WQtPlatform.h"
+#include "platform/WPlatform.h"
+
+// Answers the application's questions from a script and keeps what it was told.
+class WTestPresenter : public WPresenter {
+public:
+    struct Told {
+        QString message;
+        QString details;
+    };
+
+    std::vector<Told> errors;
+    std::vector<QString> questions;
+    std::deque<int> answers;  // button indexes, in order of asking
+    QString pathToSave;
+
+    void showError(QWidget*, const QString& message, const QString& details) override
+    {
+        errors.push_back({message, details});
+    }
+    int ask(QWidget*, const QString&, const QString& message, const QStringList& buttons) override
+    {
+        questions.push_back(message);
+        return nextAnswer(buttons);
+    }
+    void askLater(QWidget*, const QString&, const QString& message, const QStringList& buttons,
+                  std::function<void(int)> ended) override
+    {
+        questions.push_back(message);
+        const int answer = nextAnswer(buttons);
+        // Like a sheet: the answer arrives later, from the event loop.
+        QTimer::singleShot(0, [ended = std::move(ended), answer] { ended(answer); });
+    }
+    QStringList chooseFilesToOpen(QWidget*) override { return {}; }
+    QString chooseFileToSave(QWidget*, const QString&) override { return pathToSave; }
+
+private:
+    int nextAnswer(const QStringList& buttons)
+    {
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question";
+            return static_cast<int>(buttons.size()) - 1;
+        }
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+};
+
+// The desktop platform with a Shift key the test holds down.
+class WTestPlatform : public WQtPlatform {
+public:
+    bool shiftDown = false;
+    bool isShiftKeyDown() const override { return shiftDown; }
+};
+
+// A fresh application per test: its own preference file, temporary folder,
+// platform and presenter.
+class GuiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        WPlatform::setShared(&platform);
+        auto owned = std::make_unique<WTestPresenter>();
+        presenter = owned.get();
+        WPresenter::setShared(std::move(owned));
+        makeApplication();
+    }
+
+    void TearDown() override
+    {
+        application.reset();
+        WPresenter::setShared(nullptr);
+        WPlatform::setShared(nullptr);
+    }
+
+    void makeApplication()
+    {
+        application.reset();
+        application = std::make_unique<WApplicationDel>(path("Wexel.plist"));
+    }
+
+    WDocumentController& documents() { return application->documentController(); }
+
+    QString path(const QString& name) const { return folder.filePath(name); }
+
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    QByteArray readFile(const QString& name) const;
+
+    QTemporaryDir folder;
+    WTestPlatform platform;
+    WTestPresenter* presenter = nullptr;
+    std::unique_ptr<WApplicationDel> application;
+};

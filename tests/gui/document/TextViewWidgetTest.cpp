@@ -1,0 +1,93 @@
+// The text widget: its CR-form mirror, undo, and text arriving from outside.
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
+#include <QTest>
+#include <QTextDocument>
+
+#include "GuiTestSupport.h"
+#include "editor/WTextViewWidget.h"
+
+namespace {
+struct Change {
+    WRange oldRange;
+    uint32_t newLength;
+};
+}  // namespace
+
+TEST(TextViewWidgetTest, MirrorFollowsEveryEditInCRForm)
+{
+    WTextViewWidget view;
+    std::vector<Change> changes;
+    QObject::connect(&view, &WTextViewWidget::textReplaced,
+                     [&](WRange range, uint32_t length) { changes.push_back({range, length}); });
+    view.loadString(u"ab\rcd");
+    EXPECT_EQ(view.string(), u"ab\rcd");
+    EXPECT_FALSE(view.document()->isUndoAvailable());
+
+    changes.clear();
+    view.setSelectedRange({1, 3});  // "b\rc"
+    QTest::keyClicks(&view, "XY");
+    EXPECT_EQ(view.string(), u"aXYd");
+    EXPECT_EQ(view.textStorage().string(), view.string());
+    ASSERT_FALSE(changes.empty());
+    EXPECT_EQ(changes.front().oldRange, (WRange{1, 3}));
+    EXPECT_EQ(changes.front().newLength, 1u);
+
+    QTest::keyClick(&view, Qt::Key_Return);
+    EXPECT_EQ(view.string(), u"aXY\rd");
+    EXPECT_EQ(view.selectedRange(), (WRange{4, 0}));
+
+    view.undo();
+    view.undo();
+    EXPECT_EQ(view.string(), u"ab\rcd");
+
+    // No-break spaces and line separators are kept as they are.
+    view.setSelectedRange({5, 0});
+    view.insertText(u"\u00a0x\u2028y");
+    EXPECT_EQ(view.string(), u"ab\rcd\u00a0x\u2028y");
+    EXPECT_EQ(view.selectedRange(), (WRange{9, 0}));
+
+    // Out-of-range selections are clipped to the text.
+    view.setSelectedRange({7, 100});
+    EXPECT_EQ(view.selectedRange(), (WRange{7, 2}));
+    view.setSelectedRange({100, 1});
+    EXPECT_EQ(view.selectedRange(), (WRange{9, 0}));
+}
+
+TEST(TextViewWidgetTest, WholeTextReplacementIsOneUndoStep)
+{
+    WTextViewWidget view;
+    view.loadString(u"first\rtext");
+    QTest::keyClicks(&view, "typed ");
+    view.setString(u"all\rnew\r");
+    EXPECT_EQ(view.string(), u"all\rnew\r");
+    EXPECT_EQ(view.selectedRange(), (WRange{0, 0}));
+    view.undo();
+    EXPECT_EQ(view.string(), u"typed first\rtext");
+    view.redo();
+    EXPECT_EQ(view.string(), u"all\rnew\r");
+
+    view.setString(u"");
+    EXPECT_EQ(view.string(), u"");
+    EXPECT_EQ(view.textStorage().length(), 0u);
+}
+
+TEST(TextViewWidgetTest, PastedTextBecomesCRForm)
+{
+    WTextViewWidget view;
+    view.loadString(u"[]");
+    view.setSelectedRange({1, 0});
+    QApplication::clipboard()->setText(QStringLiteral("a\r\nb\nc\rd"));
+    view.paste();
+    EXPECT_EQ(view.string(), u"[a\rb\rc\rd]");
+    EXPECT_EQ(view.document()->blockCount(), 4);
+    view.undo();
+    EXPECT_EQ(view.string(), u"[]");
+
+    view.selectAll();
+    view.performStandardAction("copy:");
+    view.setSelectedRange({2, 0});
+    view.performStandardAction("paste:");
+    EXPECT_EQ(view.string(), u"[][]");
+}
