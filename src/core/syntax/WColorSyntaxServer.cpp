@@ -9,8 +9,6 @@
 namespace {
 
 constexpr std::u16string_view kKeywordSeparators = u", \t\r\n";
-constexpr std::u16string_view kDefaultTokenCharacters =
-    u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
 
 WColorSyntaxServer::PreferenceColors& preferenceColors() {
     static WColorSyntaxServer::PreferenceColors source;
@@ -42,18 +40,58 @@ bool allPresent(std::initializer_list<std::optional<WColor>> colors) {
 
 }  // namespace
 
-// What distinguishes the four script-like types.
-struct WColorSyntaxServer::ScriptRules {
-    const char* name;            // the operation named in the log line
-    std::u16string_view head;    // multi-line comment; empty: none
-    std::u16string_view tail;
-    std::u16string_view single;  // single-line comment marker
-    std::u16string_view variableHead;
-    std::u16string_view extraTokenCharacters;
-    bool paintsMultiComments;
-    bool paintsVariables;
-    bool checksBracketColor;
-};
+#define WEXEL_TOKENS u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_"
+
+const WColorSyntaxServer::ScriptRules* WColorSyntaxServer::scriptRules(int32_t type) {
+    static const ScriptRules css{"validateColorSyntaxCSS", u"/*", u"*/", u"//", u"", WEXEL_TOKENS u":-",
+                                 true, false, true};
+    static const ScriptRules perl{"validateColorSyntaxPerl", u"", u"", u"#", u"@$", WEXEL_TOKENS u"-@$%&:",
+                                  false, true, false};
+    static const ScriptRules php{"validateColorSyntaxPHP", u"/*", u"*/", u"//", u"$", WEXEL_TOKENS u"$-",
+                                 true, true, false};
+    static const ScriptRules ruby{"validateColorSyntaxRuby", u"=begin", u"=end", u"#", u"$@",
+                                  WEXEL_TOKENS u"-@$%&:'?=", true, true, false};
+    switch (type) {
+    case kCSS: return &css;
+    case kPerlScript: return &perl;
+    case kPHP: return &php;
+    case kRubyScript: return &ruby;
+    default: return nullptr;
+    }
+}
+#undef WEXEL_TOKENS
+
+WRangeDictionary WColorSyntaxServer::scanClasses(std::u16string_view text, WRange range, int32_t type,
+                                                 const std::vector<std::u16string>* keywords) {
+    if (type == kHTML) return WStringUtils::rangesOfHMLSyntaxWith(text, range, nullptr);
+    const ScriptRules* rules = scriptRules(type);
+    if (!rules) return {};
+    return WStringUtils::rangesOfColorSyntaxWith(text, range, rules->head, rules->tail, rules->single, keywords,
+                                                 rules->variableHead, rules->tokenCharacters);
+}
+
+std::string WColorSyntaxServer::classesAsJSON(const WRangeDictionary& classes) {
+    std::string out = "{";
+    bool firstClass = true;
+    for (const auto& [name, ranges] : classes) {
+        out += firstClass ? "\n  \"" : ",\n  \"";
+        firstClass = false;
+        out += name;
+        out += "\": [";
+        bool first = true;
+        for (const WRangeObj& r : ranges) {
+            out += first ? "[" : ", [";
+            first = false;
+            out += std::to_string(r.location());
+            out += ", ";
+            out += std::to_string(r.length());
+            out += "]";
+        }
+        out += "]";
+    }
+    out += "\n}\n";
+    return out;
+}
 
 void WColorSyntaxServer::setPreferenceColors(PreferenceColors source) { preferenceColors() = std::move(source); }
 
@@ -228,26 +266,13 @@ void WColorSyntaxServer::validateColorSyntaxWMarkup(WRange range) {
     setLineColorWithRange(range, u"@", *s->groupColor());
 }
 
-void WColorSyntaxServer::validateColorSyntaxCSS(WRange range) {
-    static const ScriptRules rules{"validateColorSyntaxCSS", u"/*", u"*/", u"//", u"", u":-", true, false, true};
-    colourScript(range, rules);
-}
+void WColorSyntaxServer::validateColorSyntaxCSS(WRange range) { colourScript(range, *scriptRules(kCSS)); }
 
-void WColorSyntaxServer::validateColorSyntaxPerl(WRange range) {
-    static const ScriptRules rules{"validateColorSyntaxPerl", u"", u"", u"#", u"@$", u"-@$%&:", false, true, false};
-    colourScript(range, rules);
-}
+void WColorSyntaxServer::validateColorSyntaxPerl(WRange range) { colourScript(range, *scriptRules(kPerlScript)); }
 
-void WColorSyntaxServer::validateColorSyntaxPHP(WRange range) {
-    static const ScriptRules rules{"validateColorSyntaxPHP", u"/*", u"*/", u"//", u"$", u"$-", true, true, false};
-    colourScript(range, rules);
-}
+void WColorSyntaxServer::validateColorSyntaxPHP(WRange range) { colourScript(range, *scriptRules(kPHP)); }
 
-void WColorSyntaxServer::validateColorSyntaxRuby(WRange range) {
-    static const ScriptRules rules{"validateColorSyntaxRuby", u"=begin", u"=end", u"#", u"$@", u"-@$%&:'?=",
-                                   true, true, false};
-    colourScript(range, rules);
-}
+void WColorSyntaxServer::validateColorSyntaxRuby(WRange range) { colourScript(range, *scriptRules(kRubyScript)); }
 
 void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
     const WModeSettings* s = mSettings.get();
@@ -286,13 +311,10 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
         range = lineRange(range);
     }
 
-    std::u16string tokenCharacters(kDefaultTokenCharacters);
-    tokenCharacters += rules.extraTokenCharacters;
     const std::vector<std::u16string>* keywords =
         mKeywords && mKeywords->keywords() ? &*mKeywords->keywords() : nullptr;
     WRangeDictionary classes = WStringUtils::rangesOfColorSyntaxWith(
-        text, range, rules.head, rules.tail, rules.single, keywords, rules.variableHead,
-        std::u16string_view(tokenCharacters));
+        text, range, rules.head, rules.tail, rules.single, keywords, rules.variableHead, rules.tokenCharacters);
 
     const WColor quote = *s->doublequoteColor();
     auto paint = [&](const char* name, const WColor& color) {

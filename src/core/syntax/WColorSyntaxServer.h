@@ -9,6 +9,7 @@
 #include "syntax/WSettingFile.h"
 #include "syntax/WTextStorage.h"
 #include "text/WRange.h"
+#include "text/WStringUtils.h"
 
 // The colouring engine of one document: after each edit it recolours the edited
 // lines (or the whole text when the number of closed multi-line comments
@@ -65,8 +66,28 @@ public:
 
     uint32_t prevCommentCount() const { return mPrevCommentCount; }
 
+    // What distinguishes the script-like types (PHP, Perl, Ruby, CSS).
+    struct ScriptRules {
+        const char* name;            // the operation named in the log line
+        std::u16string_view head;    // multi-line comment; empty: none
+        std::u16string_view tail;
+        std::u16string_view single;  // single-line comment marker
+        std::u16string_view variableHead;
+        std::u16string_view tokenCharacters;
+        bool paintsMultiComments;
+        bool paintsVariables;
+        bool checksBracketColor;
+    };
+    // Null for the types that do not use the script scanner.
+    static const ScriptRules* scriptRules(int32_t type);
+    // The colour classes the type's scanner gives for range (HTML or a script type;
+    // empty for the others), as the engine sees them before painting.
+    static WRangeDictionary scanClasses(std::u16string_view text, WRange range, int32_t type,
+                                        const std::vector<std::u16string>* keywords);
+    // The classes as one JSON object: each name maps to [[location, length], ...].
+    static std::string classesAsJSON(const WRangeDictionary& classes);
+
 private:
-    struct ScriptRules;
     void colourScript(WRange range, const ScriptRules& rules);
     WRange lineRange(WRange range) const;
     WRange wholeText() const;

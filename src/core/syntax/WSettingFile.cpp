@@ -135,13 +135,17 @@ bool WKeywords::initWithFileOfName(std::string_view name, std::string_view ext, 
 bool WKeywords::analyze() {
     std::optional<std::u16string> text = readTextFile(mUserPath ? *mUserPath : mBundlePath);
     if (!text) return false;
+    mKeywords = keywordsFromString(*text);
+    return true;
+}
+
+std::vector<std::u16string> WKeywords::keywordsFromString(std::u16string_view text) {
     // Lines starting with "//" explain the file to its reader; they hold no keywords.
     std::u16string words;
-    for (const std::u16string& line : WStringUtils::stringComponentsSeparatedByCharacters(*text, u"\r\n")) {
+    for (const std::u16string& line : WStringUtils::stringComponentsSeparatedByCharacters(text, u"\r\n")) {
         if (WStringUtils::stringStartsWith(WStringUtils::trimSpaces(line), u"//")) continue;
         words += line;
         words += u'\n';
     }
-    mKeywords = WStringUtils::stringComponentsSeparatedByCharacters(words, u", \t\r\n");
-    return true;
+    return WStringUtils::stringComponentsSeparatedByCharacters(words, u", \t\r\n");
 }

@@ -89,6 +89,8 @@ public:
     bool initWithFileOfName(std::string_view name, std::string_view ext, std::u16string_view separators);
 
     bool analyze() override;
+    // The words of a keyword file's text, in file order; "//" lines are comments.
+    static std::vector<std::u16string> keywordsFromString(std::u16string_view text);
 
     const std::optional<std::vector<std::u16string>>& keywords() const { return mKeywords; }
     const std::u16string& separators() const { return mSeparators; }
