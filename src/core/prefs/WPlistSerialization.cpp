@@ -52,7 +52,9 @@ bool binaryListIsTame(std::string_view bytes)
             return false;
         const uint8_t marker = static_cast<uint8_t>(bytes[at++]);
         const unsigned type = marker >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD)  // array, set, dictionary
+        const bool container = type == 0xA || type == 0xC || type == 0xD;  // array, set, dictionary
+        const bool string = type == 0x5 || type == 0x6 || type == 0x7;   // ASCII, UTF-16, UTF-8
+        if (!container && !string)
             return true;
         uint64_t entries = marker & 0xF;
         if (entries == 0xF) {  // the count follows as an integer object
@@ -64,6 +66,17 @@ bool binaryListIsTame(std::string_view bytes)
                 return false;
             entries = bigEndian(bytes, at, length);
             at += length;
+        }
+        if (string) {
+            // libplist stops the program on a string with a NUL inside.
+            const size_t unit = type == 0x6 ? 2 : 1;
+            if (entries > (table - at) / unit)
+                return false;
+            for (uint64_t i = 0; i < entries; ++i) {
+                if (bigEndian(bytes, at + i * unit, unit) == 0)
+                    return false;
+            }
+            return true;
         }
         if (entries > kMostNodes)
             return false;
@@ -131,6 +144,19 @@ bool binaryListIsTame(std::string_view bytes)
 // recurses on nesting; count it first.
 bool xmlNestingIsTame(std::string_view bytes)
 {
+    // No NUL may reach a string either, raw or as a character reference.
+    if (bytes.find('\0') != std::string_view::npos)
+        return false;
+    for (size_t i = bytes.find("&#"); i != std::string_view::npos; i = bytes.find("&#", i + 2)) {
+        size_t digit = i + 2;
+        const bool hex = digit < bytes.size() && (bytes[digit] == 'x' || bytes[digit] == 'X');
+        if (hex)
+            ++digit;
+        while (digit < bytes.size() && bytes[digit] == '0')
+            ++digit;
+        if (digit < bytes.size() && bytes[digit] == ';' && digit > i + 2 + (hex ? 1 : 0))
+            return false;
+    }
     int depth = 0;
     for (size_t i = bytes.find('<'); i != std::string_view::npos; i = bytes.find('<', i + 1)) {
         if (i + 1 >= bytes.size())

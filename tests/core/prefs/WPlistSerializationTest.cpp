@@ -123,4 +123,31 @@ TEST(PlistSerialization, RejectsWhatIsNoPropertyList)
     EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><dict><key>a</key>"));
 }
 
+TEST(PlistSerialization, StringsWithNulAreRefused)
+{
+    // libplist cannot hold such a string; it must never be handed one.
+    auto newline = WPlistSerialization::propertyListFromData("<plist><string>a&#10;b</string></plist>");
+    ASSERT_TRUE(newline && newline->string());
+    EXPECT_EQ(*newline->string(), "a\nb");
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><string>a&#0;b</string></plist>"));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><string>a&#x000;b</string></plist>"));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(std::string("<plist><string>a\0b</string></plist>", 35)));
+
+    // The binary form of "ab", then of "a" and a NUL.
+    std::string binary = "bplist00";
+    binary += "\x52" "ab";
+    binary += char(8);  // offset table: the string at 8
+    std::string trailer(32, '\0');
+    trailer[6] = 1;
+    trailer[7] = 1;
+    trailer[15] = 1;   // one object
+    trailer[31] = 11;  // the table follows the string
+    binary += trailer;
+    auto text = WPlistSerialization::propertyListFromData(binary);
+    ASSERT_TRUE(text && text->string());
+    EXPECT_EQ(*text->string(), "ab");
+    binary[10] = '\0';
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binary));
+}
+
 }  // namespace
