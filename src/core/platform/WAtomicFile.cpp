@@ -182,8 +182,8 @@ WFileWriteResult WAtomicFile::write(const fs::path& target, std::string_view byt
 
     struct stat old;
     const bool replacing = ::stat(file.c_str(), &old) == 0;
-    if (!replacing && errno != ENOENT)
-        return failure(errno, describe(errno, file), target);
+    if (const int statError = errno; !replacing && statError != ENOENT)
+        return failure(statError, describe(statError, file), target);
     if (replacing) {
         if (S_ISDIR(old.st_mode))
             return failure(EISDIR, quoted(file) + " is a folder, not a file.", target);
@@ -231,11 +231,10 @@ WFileWriteResult WAtomicFile::write(const fs::path& target, std::string_view byt
             (void)::fchown(fd, static_cast<uid_t>(-1), old.st_gid);
     }
     const mode_t mode = replacing ? (old.st_mode & 07777) : (0666 & ~currentUmask());
-    if (::fchmod(fd, mode) != 0)
-        return abandon(errno, describe(errno, file));
-
-    if (::fsync(fd) != 0)
-        return abandon(errno, describe(errno, file));
+    if (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+        error = errno;
+        return abandon(error, describe(error, file));
+    }
     if (::close(fd) != 0) {
         error = errno;
         ::unlink(temporary.c_str());
