@@ -51,6 +51,10 @@ const std::u16string& bigText()
 void findToTheEnd(benchmark::State& state, const std::u16string& text, std::u16string_view pattern, bool ignoreCase)
 {
     const WSearchMatcher matcher(pattern, ignoreCase);
+    if (matcher.find(text, {0, static_cast<uint32_t>(text.size())}, WSearchForward).location != WNotFound) {
+        state.SkipWithError("the search string occurs in the text");
+        return;
+    }
     for (auto _ : state) {
         const WRange found = matcher.find(text, {0, static_cast<uint32_t>(text.size())}, WSearchForward);
         benchmark::DoNotOptimize(found);
@@ -60,13 +64,13 @@ void findToTheEnd(benchmark::State& state, const std::u16string& text, std::u16s
 
 void BM_FindNoMatchIgnoringCase(benchmark::State& state)
 {
-    findToTheEnd(state, bigText(), u"Wexel", true);
+    findToTheEnd(state, bigText(), u"Wexel-1", true);
 }
 BENCHMARK(BM_FindNoMatchIgnoringCase)->Unit(benchmark::kMillisecond);
 
 void BM_FindNoMatchMatchingCase(benchmark::State& state)
 {
-    findToTheEnd(state, bigText(), u"Wexel", false);
+    findToTheEnd(state, bigText(), u"Wexel-1", false);
 }
 BENCHMARK(BM_FindNoMatchMatchingCase)->Unit(benchmark::kMillisecond);
 
@@ -80,7 +84,7 @@ void BM_FindInDecomposedText(benchmark::State& state)
 {
     // Every Japanese line carries base-plus-mark sequences: the slower path.
     static const std::u16string text = makeText(size_t(8) << 20, true);
-    findToTheEnd(state, text, u"ばが。", true);
+    findToTheEnd(state, text, u"ばが!", true);
 }
 BENCHMARK(BM_FindInDecomposedText)->Unit(benchmark::kMillisecond);
 
