@@ -9,6 +9,7 @@
 #include "app/WGotoLineWindow.h"
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
+#include "menus/WApplicationMenus.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
 
@@ -190,10 +191,30 @@ void WApplicationDel::constructMenus()
     addScriptsMenu();
 }
 
-// The builders of the data-driven menus attach their items under these titles:
-// "Font Family & Style", "Font Size", "HTML Tags", "URLs" and "Tools".
-void WApplicationDel::addFontFamilyMenu() {}
-void WApplicationDel::addFontSizeMenu() {}
-void WApplicationDel::addTagMenu() {}
-void WApplicationDel::addURLMenu() {}
-void WApplicationDel::addScriptsMenu() {}
+// The builders of the data-driven menus attach their items under these titles.
+void WApplicationDel::addFontFamilyMenu()
+{
+    setMenuDict(QStringLiteral("font_family_array"),
+                WApplicationMenus::addFontFamilyMenu(mainMenuItem(QStringLiteral("Font Family & Style"))));
+}
+
+void WApplicationDel::addFontSizeMenu()
+{
+    setMenuDict(QStringLiteral("font_size_array"),
+                WApplicationMenus::addFontSizeMenu(mainMenuItem(QStringLiteral("Font Size"))));
+}
+
+void WApplicationDel::addTagMenu()
+{
+    WApplicationMenus::addTagMenu(mainMenuItem(QStringLiteral("HTML Tags")));
+}
+
+void WApplicationDel::addURLMenu()
+{
+    WApplicationMenus::addURLMenu(mainMenuItem(QStringLiteral("URLs")));
+}
+
+void WApplicationDel::addScriptsMenu()
+{
+    WApplicationMenus::addScriptsMenu(mainMenuItem(QStringLiteral("Tools")));
+}

@@ -17,6 +17,7 @@
 #include "document/WDocumentCore.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WTextViewWidget.h"
+#include "menus/WDocumentMenuResponder.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "text/WEncoding.h"
@@ -153,6 +154,9 @@ void MyDocument::windowControllerDidLoadNib()
         myTextView->setSelectedRange(storedSelection());
         mBufString.reset();
     }
+
+    // Menu commands for this document (add-ons, fonts) reach it through its window.
+    WDocumentMenuResponder::attach(this);
 
     setWordWrapped(mWordWrap);
     adjustDocumentSettings();

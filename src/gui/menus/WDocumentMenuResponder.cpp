@@ -1,0 +1,103 @@
+#include "menus/WDocumentMenuResponder.h"
+
+#include "app/WApplicationDel.h"
+#include "app/WDocumentController.h"
+#include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
+#include "editor/WTextViewWidget.h"
+#include "menus/WMenuDispatcher.h"
+#include "menus/WMenuUtils.h"
+#include "menus/WAddonExecution.h"
+#include "platform/WPlatform.h"
+
+namespace {
+
+std::optional<QString> fontNameOfTag(int32_t tag)
+{
+    WApplicationDel* application = WApplicationDel::shared();
+    std::optional<QVariantList> names = application ? application->menuDict(QStringLiteral("font_family_array"))
+                                                    : std::nullopt;
+    if (!names || tag < 0 || tag >= names->size())
+        return std::nullopt;
+    return names->at(tag).toString();
+}
+
+std::optional<float> sizeOfTag(int32_t tag)
+{
+    if (tag < 0 || tag >= static_cast<int32_t>(WFontSizeMenuItemArray.size()) - 1)
+        return std::nullopt;
+    return WFontSizeMenuItemArray[static_cast<size_t>(tag)];
+}
+
+}  // namespace
+
+WDocumentMenuResponder* WDocumentMenuResponder::attach(MyDocument* document)
+{
+    auto* responder = new WDocumentMenuResponder(document);
+    WMenuDispatcher::setResponder(document->window(), responder);
+    return responder;
+}
+
+WDocumentMenuResponder::WDocumentMenuResponder(MyDocument* document) : QObject(document), mDocument(document) {}
+
+WDocumentMenuResponder::~WDocumentMenuResponder()
+{
+    WMenuDispatcher::forget(this);
+}
+
+bool WDocumentMenuResponder::respondsToAction(std::string_view action) const
+{
+    return action == "executeScript:" || action == "setFontFamily:" || action == "setFontSize:";
+}
+
+bool WDocumentMenuResponder::tryToPerform(std::string_view action, WMenuItem* sender)
+{
+    if (!respondsToAction(action))
+        return false;
+    if (action == "executeScript:") {
+        executeScript(sender);
+    } else if (action == "setFontFamily:") {
+        if (auto name = sender ? fontNameOfTag(sender->tag()) : std::nullopt) {
+            mDocument->setTextViewFontName(*name);
+            mDocument->validateColorSyntax();
+        }
+    } else if (auto size = sender ? sizeOfTag(sender->tag()) : std::nullopt) {
+        mDocument->setTextViewFontSize(*size);
+        mDocument->validateColorSyntax();
+    }
+    return true;
+}
+
+bool WDocumentMenuResponder::validateMenuItem(WMenuItem& item)
+{
+    if (item.action() == "setFontFamily:") {
+        auto name = fontNameOfTag(item.tag());
+        item.setState(name && *name == mDocument->textViewFontName() ? WOnState : WOffState);
+    } else if (item.action() == "setFontSize:") {
+        auto size = sizeOfTag(item.tag());
+        item.setState(size && *size == mDocument->textViewFontSize() ? WOnState : WOffState);
+    } else if (item.action() == "executeScript:") {
+        return !WAddonExecution::isRunning();
+    }
+    return true;
+}
+
+void WDocumentMenuResponder::executeScript(WMenuItem* sender)
+{
+    const std::filesystem::path* addon = sender ? sender->attachedPath() : nullptr;
+    WTextViewWidget* view = mDocument->textView();
+    if (!addon || !view)
+        return;
+    if (WPlatform::shared().isShiftKeyDown()) {
+        // Shift opens the add-on itself for editing instead of running it.
+        if (WApplicationDel* application = WApplicationDel::shared())
+            application->documentController().openDocument(QString::fromStdString(addon->string()));
+        return;
+    }
+    std::optional<std::filesystem::path> documentPath;
+    if (!mDocument->fileName().isEmpty())
+        documentPath = std::filesystem::path(mDocument->fileName().toStdString());
+    WAddonResult result = WAddonExecution::execute(*addon, *view, view, documentPath);
+    if (result.replacement() && result.type == WReplaceAll)
+        mDocument->validateColorSyntax();
+}

@@ -1,0 +1,178 @@
+#include "menus/WMenuRenderer.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QVariant>
+
+#include "menus/WMenuDispatcher.h"
+
+namespace {
+
+const char* const kItemProperty = "wexelMenuItem";
+const char* const kRenderedProperty = "wexelRendered";
+
+// Keeps the model alive as long as the QMenu showing it.
+class ModelHolder : public QObject {
+public:
+    ModelHolder(std::unique_ptr<WMenu> model, QObject* parent) : QObject(parent), mModel(std::move(model))
+    {
+        setObjectName(QStringLiteral("wexelMenuModel"));
+    }
+    WMenu& model() { return *mModel; }
+
+private:
+    std::unique_ptr<WMenu> mModel;
+};
+
+QString titleOf(const WMenuItem& item)
+{
+    // Titles are shown as they are: "&" is not a mnemonic marker here.
+    QString title = QString::fromStdU16String(item.title());
+    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return title;
+}
+
+void fill(QMenu* qmenu, WMenu& model);
+
+void addItem(QMenu* qmenu, WMenuItem& item)
+{
+    if (item.isSeparatorItem()) {
+        qmenu->addSeparator()->setProperty(kRenderedProperty, true);
+        return;
+    }
+    QAction* action;
+    if (WMenu* submenu = item.submenu()) {
+        auto* sub = new QMenu(titleOf(item), qmenu);
+        sub->setProperty(kRenderedProperty, true);
+        fill(sub, *submenu);
+        action = sub->menuAction();
+        qmenu->addAction(action);
+    } else {
+        action = qmenu->addAction(titleOf(item));
+    }
+    action->setProperty(kItemProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(&item)));
+    action->setProperty(kRenderedProperty, true);
+    action->setShortcut(WMenuRenderer::keySequenceFor(item));
+    action->setEnabled(item.isEnabled() && (item.hasSubmenu() || !item.action().empty()));
+    if (!item.action().empty() && !item.hasSubmenu()) {
+        QObject::connect(action, &QAction::triggered, action, [&item] { WMenuDispatcher::sendAction(item); });
+    }
+}
+
+void fill(QMenu* qmenu, WMenu& model)
+{
+    for (const auto& item : model.itemArray())
+        addItem(qmenu, *item);
+    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [qmenu] { WMenuRenderer::validate(qmenu); });
+    // Closed, the items take their shortcuts again; a shortcut is validated when it is used.
+    QObject::connect(qmenu, &QMenu::aboutToHide, qmenu, [qmenu] {
+        for (QAction* action : qmenu->actions()) {
+            if (WMenuItem* item = WMenuRenderer::itemOf(action); item && !item->action().empty())
+                action->setEnabled(true);
+        }
+    });
+}
+
+// Validates the menu's items and, first, those of their submenus, so that an
+// item holding a checked item shows a check mark too. True when one is checked.
+bool validateTree(QMenu* qmenu, const WResponderChain& chain)
+{
+    bool anyChecked = false;
+    for (QAction* action : qmenu->actions()) {
+        WMenuItem* item = WMenuRenderer::itemOf(action);
+        if (!item)
+            continue;
+        bool checked;
+        if (action->menu()) {
+            checked = validateTree(action->menu(), chain);
+            action->setEnabled(true);
+        } else {
+            action->setEnabled(chain.validateItem(*item));
+            checked = item->state() == WOnState;
+        }
+        action->setCheckable(checked);
+        action->setChecked(checked);
+        anyChecked = anyChecked || checked;
+    }
+    return anyChecked;
+}
+
+}  // namespace
+
+void WMenuRenderer::render(std::unique_ptr<WMenu> model, QMenu* target)
+{
+    if (!target || !model)
+        return;
+    for (QAction* action : target->actions()) {
+        if (action->property(kRenderedProperty).toBool()) {
+            target->removeAction(action);
+            if (action->parent() == target)
+                delete action;
+        }
+    }
+    for (QObject* child : target->children()) {
+        if (child->property(kRenderedProperty).toBool() || child->objectName() == QStringLiteral("wexelMenuModel"))
+            child->deleteLater();
+    }
+    auto* holder = new ModelHolder(std::move(model), target);
+    fill(target, holder->model());
+}
+
+QMenu* WMenuRenderer::createMenu(std::unique_ptr<WMenu> model, QWidget* parent)
+{
+    auto* menu = new QMenu(model ? QString::fromStdU16String(model->title()) : QString(), parent);
+    render(std::move(model), menu);
+    return menu;
+}
+
+WMenuItem* WMenuRenderer::itemOf(const QAction* action)
+{
+    if (!action)
+        return nullptr;
+    QVariant value = action->property(kItemProperty);
+    return value.isValid() ? reinterpret_cast<WMenuItem*>(value.value<quintptr>()) : nullptr;
+}
+
+QKeySequence WMenuRenderer::keySequenceFor(const WMenuItem& item)
+{
+    const std::u16string& key = item.keyEquivalent();
+    if (key.size() != 1)
+        return {};
+    uint32_t mask = item.keyEquivalentModifierMask();
+    int modifiers = 0;
+    if (mask & WCommandKeyMask)
+        modifiers |= Qt::CTRL;
+    if (mask & WAlternateKeyMask)
+        modifiers |= Qt::ALT;
+    if (mask & WShiftKeyMask)
+        modifiers |= Qt::SHIFT;
+    if (mask & WControlKeyMask)
+        modifiers |= Qt::META;  // the Control of the menus' home desktop; Ctrl already stands for Command
+
+    char16_t unit = key.front();
+    int qtKey;
+    if (unit == u'\r' || unit == u'\n')
+        qtKey = Qt::Key_Return;
+    else if (unit == u'\t')
+        qtKey = Qt::Key_Tab;
+    else if (unit == 0x1B)
+        qtKey = Qt::Key_Escape;
+    else if (unit == 0x08 || unit == 0x7F)
+        qtKey = Qt::Key_Backspace;
+    else if (unit < 0x20)
+        return {};
+    else {
+        QChar character(unit);
+        // An upper-case key equivalent means Shift with the letter.
+        if (character.isUpper())
+            modifiers |= Qt::SHIFT;
+        qtKey = character.toUpper().unicode();
+    }
+    return QKeySequence(modifiers | qtKey);
+}
+
+void WMenuRenderer::validate(QMenu* menu)
+{
+    if (menu)
+        validateTree(menu, WMenuDispatcher::currentChain());
+}
