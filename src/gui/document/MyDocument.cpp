@@ -20,7 +20,6 @@
 #include "menus/WDocumentMenuResponder.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
-#include "text/WEncoding.h"
 #include "text/WStringUtils.h"
 
 namespace {
@@ -30,32 +29,10 @@ constexpr WStringEncoding kEncodingsByTag[] = {WShiftJISEncoding, WJISEncoding, 
 // Positions of the line-ending pop-up: LF first.
 constexpr WReturnCodeType kReturnCodesByTag[] = {WLF_type, WCR_type, WCRLF_type};
 
-struct TextTypeItem {
-    const char* title;
-    WTextType type;
-    const char* keyEquivalent;
-};
-constexpr TextTypeItem kTextTypeItems[] = {
-    {"Plain", WTextPlain, "/"}, {"X/HTML", WTextHTML, "m"},        {"CSS", WTextCSS, nullptr},
-    {"PHP", WTextPHP, nullptr}, {"ruby", WTextRubyScript, nullptr}, {"perl", WTextPerlScript, nullptr},
-    {nullptr, WTextPlain, nullptr},  // separator
-    {"Indexed", WTextIndex, nullptr}, {"w-markup", WTextWexelMarkup, nullptr},
-};
+// The text-type pop-up, in menu order; 0 stands for a separator.
+constexpr int kTextTypeMenu[] = {WTextPlain, WTextHTML,  WTextCSS,         WTextPHP,         WTextRubyScript,
+                                 WTextPerlScript, 0,      WTextIndex, WTextWexelMarkup};
 
-QString encodingTitle(uint32_t encoding)
-{
-    static const char* const titles[] = {"Shift JIS", "JIS", "EUC", "UTF-8", "UTF-16"};
-    for (size_t tag = 0; tag < std::size(kEncodingsByTag); ++tag) {
-        if (kEncodingsByTag[tag] == encoding)
-            return QString::fromLatin1(titles[tag]);
-    }
-    return QStringLiteral("this character code");
-}
-
-QString fromView(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 }  // namespace
 
 MyDocument::MyDocument()
@@ -89,22 +66,18 @@ bool MyDocument::readFromFile(const QString& path, QString* errorMessage)
     auto bytes = WDocumentCore::readFile(path, errorMessage);
     if (!bytes)
         return false;
-    if (!loadDataRepresentation(*bytes, documentTypeNameForFile(path), errorMessage))
-        return false;
+    // Named first, so that a failure can say which file it was.
     setFileName(QFileInfo(path).absoluteFilePath());
-    return true;
+    return loadDataRepresentation(*bytes, documentTypeNameForFile(path), errorMessage);
 }
 
 bool MyDocument::loadDataRepresentation(std::span<const uint8_t> data, const QString& typeName,
                                         QString* errorMessage)
 {
-    auto opened = WDocumentCore::openBytes(data);
-    if (!opened) {
-        // Neither the detected encoding nor Shift JIS reads it: refuse rather than show garbage.
-        if (errorMessage)
-            *errorMessage = QStringLiteral("The file could not be read as Japanese or Unicode text.");
+    // Neither the detected encoding nor Shift JIS reads it: refuse rather than show garbage.
+    auto opened = WDocumentCore::openBytes(data, mFileName, errorMessage);
+    if (!opened)
         return false;
-    }
     mDocumentEncoding = opened->encoding;
     mReturnCodeType = opened->returnCodeType;
     mBufString = std::move(opened->text);
@@ -187,24 +160,11 @@ WRange MyDocument::storedSelection() const
 
 std::optional<std::vector<uint8_t>> MyDocument::dataRepresentationOfType(const QString&, QString* errorMessage)
 {
-    const std::u16string& text = myTextView->string();
-    auto saved = WDocumentCore::saveText(text, mDocumentEncoding, mReturnCodeType);
+    WSavedText saved = WDocumentCore::saveText(myTextView->string(), mDocumentEncoding, mReturnCodeType, errorMessage);
     if (saved.failure) {
-        const auto& failure = *saved.failure;
-        if (errorMessage) {
-            const QString character = fromView(std::u16string_view(text).substr(failure.range.location,
-                                                                                  failure.range.length));
-            *errorMessage =
-                QStringLiteral("The character “%1” (U+%2) at line %3, column %4 cannot be written in %5. "
-                               "Choose another character code, or change the character.")
-                    .arg(character)
-                    .arg(QString::number(static_cast<uint>(failure.character), 16).toUpper().rightJustified(4, u'0'))
-                    .arg(failure.line)
-                    .arg(failure.column)
-                    .arg(encodingTitle(mDocumentEncoding));
-        }
-        myTextView->setSelectedRange(failure.range);
-        myTextView->scrollRangeToVisible(failure.range);
+        // Show the user the character that stopped the save.
+        myTextView->setSelectedRange(saved.failure->range);
+        myTextView->scrollRangeToVisible(saved.failure->range);
         return std::nullopt;
     }
     return std::move(saved.bytes);
@@ -237,7 +197,7 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
         WLog::write("MyDocument::revertToSavedFromFile - " + error.toStdString());
         return false;
     }
-    auto opened = WDocumentCore::openBytes(*bytes);
+    auto opened = WDocumentCore::openBytes(*bytes, path, &error);
     if (!opened)
         return false;
     mDocumentEncoding = opened->encoding;
@@ -277,18 +237,17 @@ void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)
     auto bytes = WDocumentCore::readFile(mFileName, &error);
     std::optional<std::u16string> text;
     if (bytes)
-        text = WEncoding::decode(*bytes, static_cast<WStringEncoding>(mDocumentEncoding));
+        text = WDocumentCore::reloadBytes(*bytes, mDocumentEncoding, mFileName, &error);
     if (!text) {
         // Leave the text alone: the user keeps what is on screen.
-        if (bytes)
-            error = QStringLiteral("The file is not valid %1 text.").arg(encodingTitle(mDocumentEncoding));
-        WPresenter::shared().showError(myWindow,
-                                       QStringLiteral("The document “%1” could not be reloaded.").arg(displayName()),
-                                       error + QStringLiteral(" The text was left as it was."));
+        WPresenter::shared().showError(
+            myWindow, QStringLiteral("The document “%1” could not be reloaded.").arg(displayName()),
+            error.contains(QStringLiteral("left as it was")) ? error
+                                                             : error + QStringLiteral(" The text was left as it was."));
         return;
     }
     // The line-ending kind stays what the document had.
-    myTextView->setString(WStringUtils::convertReturnsToCR(*text));
+    myTextView->setString(*text);
     myTextView->setSelectedRange({0, 0});
     validateColorSyntax();
 }
@@ -304,7 +263,7 @@ void MyDocument::setReturnCodeType(int tag)
 
 void MyDocument::setTextTypeWithTypeName(const QString& typeName)
 {
-    if (auto type = textTypeForDocumentTypeName(typeName.toStdString()))
+    if (auto type = WTextTypeNames::fromDocumentTypeName(typeName.toStdString()))
         mTextType = *type;
 }
 
@@ -324,15 +283,15 @@ void MyDocument::textTypeMenuSelected(int tag)
 void MyDocument::attachTextTypeMenu()
 {
     myTextTypePopupButton->clear();
-    for (const TextTypeItem& item : kTextTypeItems) {
-        if (!item.title) {
+    for (int tag : kTextTypeMenu) {
+        if (tag == 0) {
             myTextTypePopupButton->insertSeparator(myTextTypePopupButton->count());
             continue;
         }
-        myTextTypePopupButton->addItem(QString::fromUtf8(item.title), static_cast<int>(item.type));
-        if (item.keyEquivalent) {
-            const int tag = item.type;
-            auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+") + item.keyEquivalent), myWindow);
+        const auto type = static_cast<WTextType>(tag);
+        myTextTypePopupButton->addItem(QString::fromUtf8(WTextTypeNames::popupTitle(type)), tag);
+        if (const std::string_view key = WTextTypeNames::keyEquivalent(type); !key.empty()) {
+            auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+") + QString::fromUtf8(key)), myWindow);
             connect(shortcut, &QShortcut::activated, this, [this, tag] { textTypeMenuSelected(tag); });
         }
     }
@@ -457,5 +416,5 @@ void MyDocument::updateWindowTitle()
 
 QString MyDocument::documentTypeNameForFile(const QString& path)
 {
-    return QString::fromStdString(documentTypeNameForFileName(path.toStdString()));
+    return QString::fromUtf8(WTextTypeNames::documentTypeNameForPath(path.toStdString()));
 }

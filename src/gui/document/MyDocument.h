@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "document/WTextTypeStub.h"
+#include "document/WTextType.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 

@@ -9,8 +9,6 @@
 #include "platform/WFileAttributes.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
-#include "text/WEncoding.h"
-#include "text/WStringUtils.h"
 
 namespace WDocumentCore {
 
@@ -41,70 +39,42 @@ Preferences documentPreferences()
     return preferences;
 }
 
-std::optional<std::vector<uint8_t>> readFile(const QString& path, QString* errorMessage)
+std::optional<WFileBytes> readFile(const QString& path, QString* errorMessage)
 {
-    constexpr qint64 kLargest = qint64(2) << 30;
-    QFile file(path);
-    auto fail = [&](const QString& message) -> std::optional<std::vector<uint8_t>> {
-        if (errorMessage)
-            *errorMessage = message;
-        return std::nullopt;
-    };
-    if (!QFileInfo::exists(path))
-        return fail(QStringLiteral("The file “%1” does not exist.").arg(path));
-    if (file.size() > kLargest)
-        return fail(QStringLiteral("The file is larger than 2 GB, more than this editor can open."));
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("You do not have permission to read the file, or it cannot be read."));
-    const QByteArray bytes = file.readAll();
-    return std::vector<uint8_t>(bytes.begin(), bytes.end());
+    std::string message;
+    auto bytes = WDocumentData::readFile(toPath(path), &message);
+    if (!bytes && errorMessage)
+        *errorMessage = QString::fromStdString(message);
+    return bytes;
 }
 
-std::optional<OpenedText> openBytes(std::span<const uint8_t> bytes)
+std::optional<WOpenedText> openBytes(std::span<const uint8_t> bytes, const QString& path, QString* errorMessage)
 {
-    OpenedText opened;
-    opened.encoding = bytes.empty() ? WShiftJISEncoding : WTextUtils::detectCharacterCodeType(bytes);
-    auto text = WEncoding::decode(bytes, static_cast<WStringEncoding>(opened.encoding));
-    if (!text) {
-        opened.encoding = WShiftJISEncoding;
-        text = WEncoding::decode(bytes, WShiftJISEncoding);
-    }
-    if (!text)
-        return std::nullopt;
-    opened.text = WStringUtils::convertReturnsToCR(*text, &opened.returnCodeType);
+    std::string message;
+    auto opened = WDocumentData::openData(bytes, QFileInfo(path).fileName().toStdString(), &message);
+    if (!opened && errorMessage)
+        *errorMessage = QString::fromStdString(message);
     return opened;
 }
 
-SavedText saveText(std::u16string_view text, uint32_t encoding, WReturnCodeType kind)
+std::optional<std::u16string> reloadBytes(std::span<const uint8_t> bytes, uint32_t encoding, const QString& path,
+                                          QString* errorMessage)
 {
-    SavedText saved;
-    const std::u16string converted = WStringUtils::convertReturnsFromCR(text, kind);
-    auto encoded = WEncoding::encode(converted, static_cast<WStringEncoding>(encoding));
-    if (!encoded.error) {
-        saved.bytes = std::move(encoded.bytes);
-        return saved;
+    std::string message;
+    auto text = WDocumentData::reloadData(bytes, static_cast<WStringEncoding>(encoding),
+                                          QFileInfo(path).fileName().toStdString(), &message);
+    if (!text && errorMessage)
+        *errorMessage = QString::fromStdString(message);
+    return text;
+}
+
+WSavedText saveText(std::u16string_view text, uint32_t encoding, WReturnCodeType kind, QString* errorMessage)
+{
+    WSavedText saved = WDocumentData::saveText(text, static_cast<WStringEncoding>(encoding), kind);
+    if (saved.failure && errorMessage) {
+        *errorMessage = QString::fromStdString(
+            WDocumentData::saveFailureMessage(*saved.failure, static_cast<WStringEncoding>(encoding)));
     }
-    // The index is in the converted text; count back to the CR form the user sees.
-    SaveFailure failure;
-    uint32_t index = encoded.error->index;
-    uint32_t line = 1;
-    uint32_t lineStart = 0;
-    uint32_t position = 0;
-    for (uint32_t at = 0; at < index; ++at) {
-        const char16_t unit = converted[at];
-        if (unit == u'\r' && kind == WCRLF_type && at + 1 < converted.size() && converted[at + 1] == u'\n')
-            ++at;
-        ++position;
-        if (unit == u'\r' || unit == u'\n') {
-            ++line;
-            lineStart = position;
-        }
-    }
-    failure.range = {position, encoded.error->character > 0xFFFF ? 2u : 1u};
-    failure.character = encoded.error->character;
-    failure.line = line;
-    failure.column = position - lineStart + 1;
-    saved.failure = failure;
     return saved;
 }
 

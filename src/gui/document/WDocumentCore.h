@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "document/WDocumentData.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 
@@ -27,29 +28,16 @@ struct Preferences {
 Preferences documentPreferences();
 
 // The whole file, or nothing with a sentence saying why (too big, unreadable, gone).
-std::optional<std::vector<uint8_t>> readFile(const QString& path, QString* errorMessage);
-
-struct OpenedText {
-    std::u16string text;  // CR form
-    uint32_t encoding = 0;
-    WReturnCodeType returnCodeType = WCR_type;
-};
-// Detects the encoding (Shift JIS for no bytes), decodes, falls back to Shift
-// JIS, converts to CR form. Nothing when the bytes decode neither way.
-std::optional<OpenedText> openBytes(std::span<const uint8_t> bytes);
-
-struct SaveFailure {
-    WRange range;          // of the character in the text
-    char32_t character = 0;
-    uint32_t line = 0;     // 1-based
-    uint32_t column = 0;   // 1-based
-};
-struct SavedText {
-    std::vector<uint8_t> bytes;
-    std::optional<SaveFailure> failure;
-};
-// The text (CR form) as the file's bytes in the encoding and line-ending kind.
-SavedText saveText(std::u16string_view text, uint32_t encoding, WReturnCodeType kind);
+std::optional<WFileBytes> readFile(const QString& path, QString* errorMessage);
+// Detects, decodes (falling back to Shift JIS) and converts to CR form; nothing,
+// with a sentence naming the file, when the bytes decode neither way.
+std::optional<WOpenedText> openBytes(std::span<const uint8_t> bytes, const QString& path, QString* errorMessage);
+// Decodes in that encoding only, for the forced reload.
+std::optional<std::u16string> reloadBytes(std::span<const uint8_t> bytes, uint32_t encoding, const QString& path,
+                                          QString* errorMessage);
+// The text (CR form) as the file's bytes, or where it cannot be encoded with a
+// sentence saying so.
+WSavedText saveText(std::u16string_view text, uint32_t encoding, WReturnCodeType kind, QString* errorMessage);
 
 // Replaces the file atomically; false with a sentence for the user.
 bool writeFile(const QString& path, const std::vector<uint8_t>& bytes, QString* errorMessage);
