@@ -265,7 +265,9 @@ void WAttributeRuns::replace(WRange range, uint32_t newLength) {
 
 WTextStorage::WTextStorage() = default;
 
-WTextStorage::WTextStorage(std::u16string_view text) : mString(text) {
+WTextStorage::WTextStorage(std::u16string_view text) {
+    mString.reserve(text.size() + text.size() / 8 + 4096);
+    mString.assign(text);
     for (WAttributeRuns& runs : mRuns) runs.replace({0, 0}, length());
 }
 
@@ -344,6 +346,9 @@ void WTextStorage::enumerateAttribute(WAttributeName name, WRange range,
 void WTextStorage::replaceCharactersInRange(WRange range, std::u16string_view text) {
     range = clipped(range, length());
     auto newLength = static_cast<uint32_t>(text.size());
+    // Keep room to grow, so that typing into a large text never copies it whole.
+    size_t needed = mString.size() - range.length + text.size();
+    if (needed > mString.capacity()) mString.reserve(needed + needed / 8 + 4096);
     mString.replace(range.location, range.length, text);
     for (WAttributeRuns& r : mRuns) r.replace(range, newLength);
     if (mPendingChange) {
