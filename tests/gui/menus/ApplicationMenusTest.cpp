@@ -1,0 +1,126 @@
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "app/WApplicationDel.h"
+#include "app/WDocumentController.h"
+#include "app/WPresenter.h"
+#include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
+#include "editor/WTextViewWidget.h"
+#include "menus/WMenuRenderer.h"
+#include "platform/WPlainPlatform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class SilentPresenter : public WPresenter {
+public:
+    void showError(QWidget*, const QString& message, const QString&) override { errors << message; }
+    int ask(QWidget*, const QString&, const QString&, const QStringList& buttons) override
+    {
+        return static_cast<int>(buttons.size()) - 1;
+    }
+    QStringList errors;
+};
+
+// The application as it starts: its main menu filled from a home folder of
+// our own, with one document open.
+class ApplicationMenus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::random_device random;
+        home = fs::temp_directory_path() / ("wexel-app-menus-" + std::to_string(random()));
+        addon = home / "Library" / "Wexel" / "add-ons" / "Upper-u.sh";
+        fs::create_directories(addon.parent_path());
+        std::ofstream(addon) << "#!/bin/sh\ntr a-z A-Z < \"$TMPFILE\"\n";
+        fs::permissions(addon, fs::perms(0700));
+        platform.home = home;
+        platform.fontCatalog.familyNames = {"Serif", "Mono"};
+        platform.fontCatalog.membersByFamily = {{"Serif", {{"Serif", "Regular"}, {"Serif Bold", "Bold"}}},
+                                                {"Mono", {{"Mono", "Regular"}}}};
+        WPlatform::setShared(&platform);
+        auto owned = std::make_unique<SilentPresenter>();
+        presenter = owned.get();
+        WPresenter::setShared(std::move(owned));
+
+        application = std::make_unique<WApplicationDel>(QString::fromStdString((home / "prefs.plist").string()));
+        application->constructMenus();
+        document = application->documentController().newDocument();
+        ASSERT_NE(document, nullptr);
+        QApplication::setActiveWindow(document->window());
+        document->textView()->setFocus();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
+    }
+    void TearDown() override
+    {
+        application.reset();
+        WPresenter::setShared(nullptr);
+        WPlatform::setShared(nullptr);
+        std::error_code error;
+        fs::remove_all(home, error);
+    }
+
+    QAction* item(const char* title) { return application->mainMenuItem(QString::fromUtf8(title)); }
+
+    fs::path home, addon;
+    WPlainPlatform platform;
+    SilentPresenter* presenter = nullptr;
+    std::unique_ptr<WApplicationDel> application;
+    MyDocument* document = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ApplicationMenus, StartFillsTheFiveMenusAndKeepsTheFontArrays)
+{
+    EXPECT_EQ(application->menuDict(QStringLiteral("font_family_array")),
+              (QVariantList{QStringLiteral("Mono"), QStringLiteral("Serif"), QStringLiteral("Serif Bold")}));
+    ASSERT_TRUE(application->menuDict(QStringLiteral("font_size_array")));
+    EXPECT_EQ(application->menuDict(QStringLiteral("font_size_array"))->size(), 10);
+    ASSERT_NE(item("strong"), nullptr);
+    ASSERT_NE(item("MSIE"), nullptr);
+    ASSERT_NE(item("Upper-u.sh"), nullptr);
+    ASSERT_NE(item("Bold"), nullptr);
+
+    // The document takes the size and font items, and shows the check marks.
+    item("14")->trigger();
+    EXPECT_EQ(document->textViewFontSize(), 14.0f);
+    item("Bold")->trigger();
+    EXPECT_EQ(document->textViewFontName(), QStringLiteral("Serif Bold"));
+    QMenu* sizes = item("Font Size")->menu();
+    WMenuRenderer::validate(sizes);
+    EXPECT_TRUE(item("14")->isChecked());
+    EXPECT_FALSE(item("12")->isChecked());
+    WMenuRenderer::validate(item("Font Family & Style")->menu());
+    EXPECT_TRUE(item("Bold")->isChecked());
+    EXPECT_TRUE(item("Serif")->isChecked());  // the family holding the chosen face
+    EXPECT_FALSE(item("Mono")->isChecked());
+}
+
+TEST_F(ApplicationMenus, AToolsItemRunsTheAddOnOnTheDocumentAndShiftOpensIt)
+{
+    WTextViewWidget* view = document->textView();
+    view->insertText(u"abc def");
+    view->setSelectedRange({0, 3});
+    item("Upper-u.sh")->trigger();
+    EXPECT_EQ(view->string(), u"ABC def");
+    EXPECT_TRUE(document->isDocumentEdited());
+    EXPECT_TRUE(presenter->errors.isEmpty());
+
+    platform.shiftKeyDown = true;
+    item("Upper-u.sh")->trigger();
+    platform.shiftKeyDown = false;
+    EXPECT_EQ(view->string(), u"ABC def");
+    ASSERT_EQ(application->documentController().documents().size(), 2u);
+    EXPECT_EQ(application->documentController().documents().back()->fileName().toStdString(), addon.string());
+}
