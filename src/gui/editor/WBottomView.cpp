@@ -1,0 +1,72 @@
+#include "editor/WBottomView.h"
+
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <memory>
+
+#include "editor/WNavigator.h"
+#include "editor/WTextViewWidget.h"
+
+WBottomView::WBottomView(WTextViewWidget* textView, TextTypeProvider textType, QWidget* parent)
+    : QWidget(parent), myTextView(textView), mTextType(std::move(textType))
+{
+    setToolTip(QStringLiteral("Definitions in the text"));
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+}
+
+QSize WBottomView::sizeHint() const
+{
+    return {100, fontMetrics().height() + 6};
+}
+
+QMenu* WBottomView::menuForEvent()
+{
+    auto* menu = new QMenu(this);
+    if (!myTextView)
+        return menu;
+    const std::u16string& text = myTextView->string();
+    const auto items = WNavigator::definitionItems(text, mTextType ? mTextType() : 0);
+    for (const auto& item : items) {
+        QAction* action = menu->addAction(QString::fromUtf16(item.title.data(), static_cast<qsizetype>(item.title.size())));
+        const WRange range = item.range;
+        QPointer<WTextViewWidget> view = myTextView;
+        connect(action, &QAction::triggered, this, [view, range] {
+            if (!view)
+                return;
+            view->setSelectedRange(range);
+            view->scrollRangeToVisible(range);
+            view->setFocus();
+        });
+    }
+    return menu;
+}
+
+void WBottomView::showMenu(const QPoint& globalPosition)
+{
+    std::unique_ptr<QMenu> menu(menuForEvent());
+    if (!menu->isEmpty())
+        menu->exec(globalPosition);
+}
+
+void WBottomView::contextMenuEvent(QContextMenuEvent* event)
+{
+    showMenu(event->globalPos());
+}
+
+void WBottomView::mousePressEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        showMenu(event->globalPosition().toPoint());
+}
+
+void WBottomView::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Mid));
+    painter.drawLine(rect().topLeft(), rect().topRight());
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("\u25BE Definitions"));
+}

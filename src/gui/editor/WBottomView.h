@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+class QMenu;
+class WTextViewWidget;
+
+// The strip beneath the text. Its menu (on a secondary click, or any click)
+// lists the definitions of the current text; choosing one selects it.
+class WBottomView : public QWidget {
+    Q_OBJECT
+public:
+    using TextTypeProvider = std::function<int32_t()>;
+
+    WBottomView(WTextViewWidget* textView, TextTypeProvider textType, QWidget* parent = nullptr);
+
+    // The navigator menu for the text as it is now; the caller owns it.
+    QMenu* menuForEvent();
+
+    QSize sizeHint() const override;
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void showMenu(const QPoint& globalPosition);
+
+    QPointer<WTextViewWidget> myTextView;
+    TextTypeProvider mTextType;
+};
