@@ -14,7 +14,7 @@ QMenu* menuOf(QAction* item)
     if (!item)
         return nullptr;
     if (!item->menu()) {
-        auto* menu = new QMenu(item->text(), item->parentWidget());
+        auto* menu = new QMenu(item->text(), qobject_cast<QWidget*>(item->parent()));
         item->setMenu(menu);
     }
     return item->menu();
