@@ -23,7 +23,8 @@ enum WSearchDirection : uint32_t {
 //
 // Text made of ASCII and characters that neither decompose nor fold is matched
 // by plain code-unit comparison; ICU is consulted only for the rest, and each
-// character's comparison form is computed once per matcher.
+// character's comparison form is computed once per matcher. That cache makes
+// even the const operations unfit for two threads at once.
 class WSearchMatcher {
 public:
     WSearchMatcher(std::u16string_view pattern, bool ignoreCase);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <unicode/normalizer2.h>
+#include <unicode/utf16.h>
+
 #include <string>
 #include <vector>
 
@@ -219,4 +222,121 @@ TEST(WSearchMatcher, ComparisonForm)
     EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aば", false), u"A\u306F\u3099");
     EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aßǅ", true), u"ass\u01C6");
     EXPECT_EQ(WSearchMatcher::comparisonForm(u"", true), u"");
+}
+
+namespace {
+
+// A slow matcher for comparison: tries every pair of segment boundaries and
+// compares the normalized (and folded) piece with the search string, using
+// ICU on whole strings.
+class ReferenceMatcher {
+public:
+    ReferenceMatcher(std::u16string_view pattern, bool ignoreCase) : mIgnoreCase(ignoreCase)
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        mNfd = icu::Normalizer2::getNFDInstance(status);
+        mKey = form(pattern);
+    }
+
+    std::u16string form(std::u16string_view text) const
+    {
+        UErrorCode status = U_ZERO_ERROR;
+        icu::UnicodeString result = mNfd->normalize(icu::UnicodeString(text.data(), int32_t(text.size())), status);
+        if (mIgnoreCase)
+            result = mNfd->normalize(result.foldCase(), status);
+        return std::u16string(result.getBuffer(), size_t(result.length()));
+    }
+
+    WRange find(std::u16string_view text, bool backward) const
+    {
+        if (mKey.empty())
+            return kNotFound;
+        std::vector<size_t> bounds;
+        for (size_t q = 0; q <= text.size(); ++q) {
+            if (isBoundary(text, q))
+                bounds.push_back(q);
+        }
+        WRange found = kNotFound;
+        for (size_t i = 0; i < bounds.size(); ++i) {
+            for (size_t j = i + 1; j < bounds.size(); ++j) {
+                const std::u16string piece = form(text.substr(bounds[i], bounds[j] - bounds[i]));
+                if (piece.size() > mKey.size())
+                    break;  // longer pieces only grow
+                if (piece == mKey) {
+                    found = {uint32_t(bounds[i]), uint32_t(bounds[j] - bounds[i])};
+                    if (!backward)
+                        return found;
+                    break;
+                }
+            }
+        }
+        return found;
+    }
+
+private:
+    bool isBoundary(std::u16string_view s, size_t q) const
+    {
+        if (q == 0 || q == s.size())
+            return true;
+        if (U16_IS_TRAIL(s[q]) && U16_IS_LEAD(s[q - 1]))
+            return false;
+        UChar32 c = s[q];
+        if (U16_IS_LEAD(c) && q + 1 < s.size() && U16_IS_TRAIL(s[q + 1]))
+            c = U16_GET_SUPPLEMENTARY(c, s[q + 1]);
+        return mNfd->hasBoundaryBefore(c);
+    }
+
+    bool mIgnoreCase;
+    std::u16string mKey;
+    const icu::Normalizer2* mNfd;
+};
+
+}  // namespace
+
+TEST(WSearchMatcher, AgreesWithASlowReferenceOnTrickyText)
+{
+    // Letters that fold or decompose, marks, kana, supplementary characters,
+    // in random texts and search strings; ranges of every kind.
+    const std::u16string alphabet[] = {u"a", u"A", u"b", u"s", u"S", u"ß", u"\u017F", u"k", u"K", u"\u212A",
+                                       u"e", u"\u0301", u"\u0323", u"\u00E9", u"は", u"\u3099", u"ば", u"\U0001F600",
+                                       u"\U00010400", u"\U00010428", u" ", u"\u01C5", u"\u01C6", u"x"};
+    uint32_t seed = 7;
+    auto next = [&seed](uint32_t bound) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) % bound;
+    };
+    auto randomText = [&](uint32_t maxPieces) {
+        std::u16string text;
+        for (uint32_t i = next(maxPieces + 1); i > 0; --i)
+            text += alphabet[next(std::size(alphabet))];
+        return text;
+    };
+    for (int round = 0; round < 1500; ++round) {
+        // Long enough for the block scans, then a tail.
+        std::u16string text = std::u16string(next(24), u'x') + randomText(24);
+        const std::u16string pattern = next(2) ? randomText(3) : text.substr(next(text.size() + 1), 1 + next(3));
+        const bool ignoreCase = next(2);
+        const uint32_t from = next(text.size() + 1);
+        const uint32_t length = next(text.size() - from + 1);
+        const std::u16string_view range = std::u16string_view(text).substr(from, length);
+
+        const WSearchMatcher matcher(pattern, ignoreCase);
+        const ReferenceMatcher reference(pattern, ignoreCase);
+        for (WSearchDirection direction : {WSearchForward, WSearchBackward}) {
+            WRange expected = reference.find(range, direction == WSearchBackward);
+            if (expected.location != WNotFound)
+                expected.location += from;
+            ASSERT_EQ(matcher.find(text, {from, length}, direction), expected)
+                << "round " << round << (direction == WSearchBackward ? " backward" : " forward");
+        }
+        uint32_t count = 0;
+        for (std::u16string_view rest = text;;) {
+            const WRange found = reference.find(rest, false);
+            if (found.location == WNotFound)
+                break;
+            ++count;
+            rest.remove_prefix(found.maxRange());
+        }
+        ASSERT_EQ(matcher.replaceAll(text, u"#").count, count) << "round " << round;
+    }
 }
