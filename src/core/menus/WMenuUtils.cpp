@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <system_error>
 
-#include <plist/plist.h>
 
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
+#include "prefs/WPlistSerialization.h"
 #include "text/WEncoding.h"
 #include "text/WStringUtils.h"
 
@@ -106,38 +106,35 @@ std::optional<std::string> readBytes(const std::filesystem::path& file)
 
 // ---- Safari bookmarks ----
 
-const char* stringOf(plist_t node)
+const std::string* stringOf(const WPlistValue* value)
 {
-    return PLIST_IS_STRING(node) ? plist_get_string_ptr(node, nullptr) : nullptr;
+    return value ? value->string() : nullptr;
 }
 
-void constructURLMenuWithSafariBookmarksWithArray(WMenu& menu, std::string_view selector, plist_t array)
+void constructURLMenuWithSafariBookmarksWithArray(WMenu& menu, std::string_view selector, const WPlistArray& nodes)
 {
-    if (!PLIST_IS_ARRAY(array))
-        return;
-    uint32_t count = plist_array_get_size(array);
-    for (uint32_t i = 0; i < count; ++i) {
-        plist_t node = plist_array_get_item(array, i);
-        if (!PLIST_IS_DICT(node))
-            continue;
-        const char* type = stringOf(plist_dict_get_item(node, "WebBookmarkType"));
+    for (const WPlistValue& each : nodes) {
+        const WDictionary* node = each.dictionary();
+        const std::string* type = node ? stringOf(node->objectForKey("WebBookmarkType")) : nullptr;
         if (!type)
             continue;
-        if (std::string_view(type) == "WebBookmarkTypeList") {
-            const char* title = stringOf(plist_dict_get_item(node, "Title"));
-            plist_t children = plist_dict_get_item(node, "Children");
-            if (!title || std::string_view(title) == "Imported IE Favorites" || !PLIST_IS_ARRAY(children))
+        if (*type == "WebBookmarkTypeList") {
+            const std::string* title = stringOf(node->objectForKey("Title"));
+            const WPlistValue* children = node->objectForKey("Children");
+            if (!title || *title == "Imported IE Favorites" || !children || !children->array())
                 continue;
-            constructURLMenuWithSafariBookmarksWithArray(addFolderItem(menu, utf16(title)), selector, children);
-        } else if (std::string_view(type) == "WebBookmarkTypeLeaf") {
-            plist_t uri = plist_dict_get_item(node, "URIDictionary");
-            const char* title = PLIST_IS_DICT(uri) ? stringOf(plist_dict_get_item(uri, "title")) : nullptr;
-            const char* url = stringOf(plist_dict_get_item(node, "URLString"));
+            constructURLMenuWithSafariBookmarksWithArray(addFolderItem(menu, utf16(*title)), selector,
+                                                         *children->array());
+        } else if (*type == "WebBookmarkTypeLeaf") {
+            const WPlistValue* uri = node->objectForKey("URIDictionary");
+            const std::string* title =
+                uri && uri->dictionary() ? stringOf(uri->dictionary()->objectForKey("title")) : nullptr;
+            const std::string* url = stringOf(node->objectForKey("URLString"));
             // A bookmark without its title or its address cannot be inserted.
             if (!title || !url)
                 continue;
-            WMenuItem& item = menu.addItemWithTitle(utf16(title), std::string(selector));
-            item.setAttachedObj(WMenuDictionary{{u"title", utf16(title)}, {u"url", utf16(url)}});
+            WMenuItem& item = menu.addItemWithTitle(utf16(*title), std::string(selector));
+            item.setAttachedObj(WMenuDictionary{{u"title", utf16(*title)}, {u"url", utf16(*url)}});
         }
     }
 }
@@ -381,18 +378,16 @@ bool WMenuUtils::constructURLMenuWithSafariFile(WMenu& menu, const std::filesyst
                                                 std::string_view selector)
 {
     std::optional<std::string> bytes = readBytes(file);
-    if (!bytes || bytes->empty() || bytes->size() > UINT32_MAX)
+    if (!bytes)
         return false;
-    plist_t root = nullptr;
-    plist_from_memory(bytes->data(), static_cast<uint32_t>(bytes->size()), &root);
-    if (!root)
+    // Read with the guards against absurd nesting and shared references.
+    std::optional<WPlistValue> root = WPlistSerialization::propertyListFromData(*bytes);
+    const WDictionary* dictionary = root ? root->dictionary() : nullptr;
+    const WPlistValue* children = dictionary ? dictionary->objectForKey("Children") : nullptr;
+    if (!children || !children->array())
         return false;
-    plist_t children = PLIST_IS_DICT(root) ? plist_dict_get_item(root, "Children") : nullptr;
-    bool found = PLIST_IS_ARRAY(children);
-    if (found)
-        constructURLMenuWithSafariBookmarksWithArray(menu, selector, children);
-    plist_free(root);
-    return found;
+    constructURLMenuWithSafariBookmarksWithArray(menu, selector, *children->array());
+    return true;
 }
 
 // ---- font and size menus ----
