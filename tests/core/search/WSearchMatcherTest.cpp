@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/WLog.h"
-
 #include "search/WSearchMatcher.h"
 
 namespace {
@@ -18,12 +17,6 @@ WRange findIn(std::u16string_view text, std::u16string_view pattern, bool ignore
               WSearchDirection direction = WSearchForward)
 {
     return WSearchMatcher(pattern, ignoreCase).find(text, {0, static_cast<uint32_t>(text.size())}, direction);
-}
-
-WSearchMatcher::Replacement replaceIn(std::u16string_view text, std::u16string_view pattern,
-                                      std::u16string_view replacement, bool ignoreCase = true)
-{
-    return WSearchMatcher(pattern, ignoreCase).replaceAll(text, replacement);
 }
 
 }  // namespace
@@ -154,74 +147,48 @@ TEST(WSearchMatcher, JapaneseText)
 
 TEST(WSearchMatcher, EveryPositionOfALongTextIsReached)
 {
-    // The scan over plain ASCII runs takes blocks of units at a time; a match
-    // must be found at every offset, next to other characters or not.
-    for (char16_t neighbour : {u'x', u'\u3042', u'\u00E9'}) {
-        for (size_t at = 0; at < 40; ++at) {
-            std::u16string text(40, neighbour);
+    // Plain runs are scanned blocks at a time, for one unit or for a pair:
+    // an occurrence must be found at every offset, beside ASCII or not.
+    for (char16_t filler : {u'x', u'\u3042'}) {
+        for (uint32_t at = 0; at + 1 < 40; ++at) {
+            std::u16string text(40, filler);
             text[at] = u'A';
-            EXPECT_EQ(findIn(text, u"a"), (WRange{uint32_t(at), 1})) << at;
-            EXPECT_EQ(findIn(text, u"a", true, WSearchBackward), (WRange{uint32_t(at), 1})) << at;
-            EXPECT_EQ(findIn(text, u"a", false), kNotFound) << at;
-            text[at] = u'\u212A';
-            EXPECT_EQ(findIn(text, u"k"), (WRange{uint32_t(at), 1})) << at;
+            text[at + 1] = u'\u017F';  // long s, which folds to s
+            EXPECT_EQ(findIn(text, u"a"), (WRange{at, 1})) << at;
+            EXPECT_EQ(findIn(text, u"as"), (WRange{at, 2})) << at;
+            EXPECT_EQ(findIn(text, u"as", true, WSearchBackward), (WRange{at, 2})) << at;
+            EXPECT_EQ(findIn(text, u"as", false), kNotFound) << at;
+            text[at + 1] = u'c';
+            EXPECT_EQ(findIn(text, u"ab"), kNotFound) << at;
         }
-    }
-    // Two-letter search strings are scanned for by pairs of units; the second
-    // unit may also be one that folds to an ASCII letter.
-    for (size_t at = 0; at + 1 < 40; ++at) {
-        std::u16string text(40, u'a');
-        text[at + 1] = u'B';
-        EXPECT_EQ(findIn(text, u"ab"), (WRange{uint32_t(at), 2})) << at;
-        EXPECT_EQ(findIn(text, u"ab", true, WSearchBackward), (WRange{uint32_t(at), 2})) << at;
-        EXPECT_EQ(findIn(text, u"ab", false), kNotFound) << at;
-        text[at + 1] = u'\u017F';  // long s
-        EXPECT_EQ(findIn(text, u"AS"), (WRange{uint32_t(at), 2})) << at;
-        text[at + 1] = u'c';
-        EXPECT_EQ(findIn(text, u"ab"), kNotFound) << at;
     }
 }
 
 TEST(WSearchMatcher, ReplaceAllNeverOverlapsNorSearchesItsReplacements)
 {
-    auto r = replaceIn(u"aaa", u"a", u"aa");
-    EXPECT_EQ(r.text, u"aaaaaa");
-    EXPECT_EQ(r.count, 3u);
-    r = replaceIn(u"aaaaa", u"aa", u"b");
-    EXPECT_EQ(r.text, u"bba");
-    EXPECT_EQ(r.count, 2u);
-    r = replaceIn(u"xAyaz", u"a", u"");
-    EXPECT_EQ(r.text, u"xyz");
-    EXPECT_EQ(r.count, 2u);
-    r = replaceIn(u"xAyaz", u"a", u"-", false);
-    EXPECT_EQ(r.text, u"xAy-z");
-    EXPECT_EQ(r.count, 1u);
-    r = replaceIn(u"abc", u"x", u"y");
-    EXPECT_EQ(r.text, u"abc");
-    EXPECT_EQ(r.count, 0u);
-    r = replaceIn(u"", u"x", u"y");
-    EXPECT_EQ(r.text, u"");
-    EXPECT_EQ(r.count, 0u);
-}
-
-TEST(WSearchMatcher, ReplaceAllTakesTheWholeEquivalentSequence)
-{
-    auto r = replaceIn(u"\u306F\u3099か\u3070", u"ば", u"ぱ");
-    EXPECT_EQ(r.text, u"ぱかぱ");
-    EXPECT_EQ(r.count, 2u);
-    r = replaceIn(u"Straße STRASSE", u"SS", u"ss");
-    EXPECT_EQ(r.text, u"Strasse STRAssE");
-    EXPECT_EQ(r.count, 2u);
-    r = replaceIn(u"\U0001F600x\U0001F600", u"\U0001F600", u"y");
-    EXPECT_EQ(r.text, u"yxy");
-    EXPECT_EQ(r.count, 2u);
-}
-
-TEST(WSearchMatcher, ComparisonForm)
-{
-    EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aば", false), u"A\u306F\u3099");
-    EXPECT_EQ(WSearchMatcher::comparisonForm(u"Aßǅ", true), u"ass\u01C6");
-    EXPECT_EQ(WSearchMatcher::comparisonForm(u"", true), u"");
+    struct Case {
+        std::u16string_view text, pattern, replacement;
+        bool ignoreCase;
+        std::u16string_view result;
+        uint32_t count;
+    };
+    const Case cases[] = {
+        {u"aaa", u"a", u"aa", true, u"aaaaaa", 3},
+        {u"aaaaa", u"aa", u"b", true, u"bba", 2},
+        {u"xAyaz", u"a", u"", true, u"xyz", 2},
+        {u"xAyaz", u"a", u"-", false, u"xAy-z", 1},
+        {u"abc", u"x", u"y", true, u"abc", 0},
+        {u"", u"x", u"y", true, u"", 0},
+        // Whole equivalent sequences are replaced, whatever their length.
+        {u"\u306F\u3099か\u3070", u"ば", u"ぱ", false, u"ぱかぱ", 2},
+        {u"Straße STRASSE", u"SS", u"ss", true, u"Strasse STRAssE", 2},
+        {u"\U0001F600x\U0001F600", u"\U0001F600", u"y", true, u"yxy", 2},
+    };
+    for (const Case& c : cases) {
+        const auto r = WSearchMatcher(c.pattern, c.ignoreCase).replaceAll(c.text, c.replacement);
+        EXPECT_EQ(r.text, c.result);
+        EXPECT_EQ(r.count, c.count);
+    }
 }
 
 namespace {
