@@ -16,6 +16,8 @@
 #include "editor/WStandardActions.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WMenu.h"
+#include "menus/WMenuDispatcher.h"
+#include "menus/WMenuRenderer.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
 
@@ -65,10 +67,12 @@ WTextViewController::WTextViewController(WTextViewWidget* widget, WTextView::Hoo
     widget->setAcceptDrops(true);
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(widget, &QWidget::customContextMenuRequested, this, &WTextViewController::showContextMenu);
+    WMenuDispatcher::setResponder(widget, &mTextView);
 }
 
 WTextViewController::~WTextViewController()
 {
+    WMenuDispatcher::forget(&mTextView);
     if (mWidget)
         mWidget->setKeyRouter({});
 }
@@ -256,43 +260,12 @@ WDragInfo WTextViewController::dragInfoFor(const QMimeData& mime, Qt::DropAction
 // ---------------------------------------------------------------------------
 // Menus
 
-QMenu* WTextViewController::renderMenu(WMenu& model, QWidget* parent, const std::function<void(WMenuItem&)>& trigger)
-{
-    auto* menu = new QMenu(toQString(model.title()), parent);
-    for (const auto& item : model.itemArray()) {
-        if (item->isSeparatorItem()) {
-            menu->addSeparator();
-            continue;
-        }
-        if (item->hasSubmenu()) {
-            QMenu* submenu = renderMenu(*item->submenu(), menu, trigger);
-            submenu->setTitle(toQString(item->title()));
-            menu->addMenu(submenu);
-            continue;
-        }
-        QAction* action = menu->addAction(toQString(item->title()));
-        action->setEnabled(item->isEnabled() && !item->action().empty());
-        WMenuItem* target = item.get();
-        QObject::connect(action, &QAction::triggered, menu, [trigger, target] { trigger(*target); });
-    }
-    return menu;
-}
-
-void WTextViewController::perform(WMenuItem& item)
-{
-    if (mTextView.tryToPerform(item.action(), &item))
-        return;
-    if (forwardAction && forwardAction(item.action(), &item))
-        return;
-    WLog::write("WTextViewController - no responder for " + item.action());
-}
-
 void WTextViewController::showContextMenu(const QPoint& position)
 {
     if (!mWidget)
         return;
-    // Built afresh each time, so a changed tag file shows at once.
-    std::unique_ptr<WMenu> model = mTextView.menuForEvent();
-    std::unique_ptr<QMenu> menu(renderMenu(*model, nullptr, [this](WMenuItem& item) { perform(item); }));
+    // Built afresh each time, so a changed tag file shows at once; its items go
+    // to the focused view first, then to the document and the application.
+    std::unique_ptr<QMenu> menu(WMenuRenderer::createMenu(mTextView.menuForEvent()));
     menu->exec(mWidget->mapToGlobal(position));
 }

@@ -22,6 +22,7 @@ class WTextViewWidget;
 // Joins a text widget to the editing commands: keys go through the active
 // key scheme before Qt's handling and before any menu shortcut, drags and
 // drops follow the view's drop rules, and the context menu is the view's.
+// The editing commands answer menu commands while the widget has the focus.
 // It lives as a child of the widget.
 class WTextViewController : public QObject {
     Q_OBJECT
@@ -38,17 +39,9 @@ public:
     WTextView& textView() { return mTextView; }
     WTextViewWidget* widget() const { return mWidget; }
 
-    // Menu commands that are not the text view's own (the document's
-    // "showInformationDialog:", the add-ons' "executeScript:") go here.
-    std::function<bool(std::string_view action, WMenuItem* sender)> forwardAction;
-
     // The key as the schemes see it; nothing for keys that only change modifiers.
     static std::optional<WKeyEvent> keyEventFor(const QKeyEvent& event);
     static WDragInfo dragInfoFor(const QMimeData& mime, Qt::DropActions possible);
-
-    // Renders a menu model into Qt; each action sends its item to trigger. The
-    // model must outlive the returned menu.
-    static QMenu* renderMenu(WMenu& model, QWidget* parent, const std::function<void(WMenuItem&)>& trigger);
 
     // Shows the view's context menu at a point of the widget.
     void showContextMenu(const QPoint& position);
@@ -58,7 +51,6 @@ protected:
 
 private:
     bool routeKey(QKeyEvent* event);
-    void perform(WMenuItem& item);
 
     QPointer<WTextViewWidget> mWidget;
     WTextView mTextView;

@@ -17,6 +17,8 @@
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WMenu.h"
+#include "menus/WMenuDispatcher.h"
+#include "menus/WMenuRenderer.h"
 
 namespace {
 
@@ -279,23 +281,22 @@ TEST_F(KeyRouting, DroppedFilesGoInAtTheSelection)
     EXPECT_EQ(view->string(), std::u16string(reinterpret_cast<const char16_t*>(one.toLocalFile().utf16())));
 }
 
-TEST_F(KeyRouting, ContextMenuSendsItsCommandsToTheView)
+TEST_F(KeyRouting, MenuCommandsReachTheFocusedView)
 {
     load(u"abc", {0, 2});
-    auto model = controller->textView().menuForEvent();
-    WMenuItem* copied = nullptr;
-    std::unique_ptr<QMenu> menu(WTextViewController::renderMenu(*model, nullptr, [&](WMenuItem& item) {
-        copied = &item;
-        controller->textView().tryToPerform(item.action(), &item);
-    }));
+    std::unique_ptr<QMenu> menu(WMenuRenderer::createMenu(controller->textView().menuForEvent()));
     QStringList titles;
     for (QAction* action : menu->actions())
         titles << (action->isSeparator() ? QStringLiteral("-") : action->text());
     EXPECT_EQ(titles, (QStringList{"Cut", "Copy", "Paste", "Select All", "-", "Information", "-", "HTML Tags", "URLs",
                                    "Tools"}));
     menu->actions().at(1)->trigger();
-    ASSERT_NE(copied, nullptr);
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
+
+    WMenuItem tag(u"b", "insertMenuTag:");
+    tag.setAttachedObj(WMenuDictionary{{u"pre", u"<b>"}, {u"post", u"</b>"}});
+    EXPECT_TRUE(WMenuDispatcher::sendAction(tag));
+    EXPECT_EQ(view->string(), u"<b>ab</b>c");
 }
 
 }  // namespace
