@@ -136,6 +136,20 @@ char16_t jisEquivalent(char16_t u)
     }
 }
 
+// Characters iconv would write without failing, but as bytes that read back as
+// something else: YEN SIGN and OVERLINE become the ASCII backslash and tilde in
+// the Windows code pages, and a raw ESC would break an ISO-2022-JP file. Saving
+// must refuse them rather than change the text.
+size_t firstLossyCharacter(std::u16string_view text, WStringEncoding encoding)
+{
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t u = text[i];
+        if (encoding == WJISEncoding ? u == 0x001B : (u == 0x00A5 || u == 0x203E))
+            return i;
+    }
+    return std::u16string_view::npos;
+}
+
 }  // namespace
 
 bool WEncoding::isDocumentEncoding(uint32_t value)
@@ -194,13 +208,23 @@ std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, 
     text.resize(bytes.size() + 1);
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     size_t inLeft = bytes.size();
-    char* out = reinterpret_cast<char*>(text.data());
-    size_t outLeft = text.size() * sizeof(char16_t);
-    if (iconv(converter.cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1))
-        return std::nullopt;  // invalid (EILSEQ) or cut short (EINVAL): strict either way
-    if (iconv(converter.cd, nullptr, nullptr, &out, &outLeft) == static_cast<size_t>(-1))
-        return std::nullopt;
-    text.resize(text.size() - outLeft / sizeof(char16_t));
+    size_t produced = 0;  // bytes of output so far
+    // The second round (no input) ends a shift state; neither normally needs more room.
+    for (bool flushing : {false, true}) {
+        for (;;) {
+            char* out = reinterpret_cast<char*>(text.data()) + produced;
+            size_t outLeft = text.size() * sizeof(char16_t) - produced;
+            size_t rc = flushing ? iconv(converter.cd, nullptr, nullptr, &out, &outLeft)
+                                 : iconv(converter.cd, &in, &inLeft, &out, &outLeft);
+            produced = text.size() * sizeof(char16_t) - outLeft;
+            if (rc != static_cast<size_t>(-1))
+                break;
+            if (errno != E2BIG)
+                return std::nullopt;  // invalid (EILSEQ) or cut short (EINVAL): strict either way
+            text.resize(text.size() * 2);
+        }
+    }
+    text.resize(produced / sizeof(char16_t));
     return text;
 }
 
@@ -217,6 +241,17 @@ WEncoding::EncodeResult WEncoding::encode(std::u16string_view text, WStringEncod
     }
     if (text.empty())
         return result;
+    size_t lossy = firstLossyCharacter(text, encoding);
+    if (lossy != std::u16string_view::npos) {
+        // An earlier character may fail on its own account; the first failure is the one to report.
+        if (lossy > 0) {
+            auto before = encode(text.substr(0, lossy), encoding);
+            if (before.error)
+                return before;
+        }
+        result.error = EncodeError{static_cast<uint32_t>(lossy), text[lossy]};
+        return result;
+    }
 
     std::u16string jisText;
     std::u16string_view source = text;

@@ -134,6 +134,16 @@ TEST(Codecs, EncodingReportsTheFirstCharacterItCannotWrite)
     lone.push_back(u'c');  // a high surrogate followed by no low one
     EXPECT_EQ(failure(lone, WShiftJISEncoding).index, 2u);
 
+    // Characters that would be written but read back as others are refused.
+    e = failure(u"\u3042\u00A5100", WShiftJISEncoding);  // YEN SIGN would become a backslash
+    EXPECT_EQ(e.index, 1u);
+    EXPECT_EQ(e.character, U'\u00A5');
+    EXPECT_EQ(failure(u"a\u203E", WEUCEncoding).index, 1u);  // OVERLINE would become a tilde
+    EXPECT_EQ(failure(u"\u00F6\u00A5", WShiftJISEncoding).index, 0u);  // an earlier failure comes first
+    EXPECT_EQ(failure(u"a\u001B$B", WJISEncoding).index, 1u);  // a raw ESC would break the escapes
+    EXPECT_EQ(decode(encode(u"\u00A5\u203E", WJISEncoding), WJISEncoding), u"\u00A5\u203E");
+    EXPECT_EQ(encode(u"\u001B", WShiftJISEncoding), "\x1b");
+
     // A long text fails at the right place too, far beyond the first buffer.
     std::u16string longText(300000, u'\u3042');
     longText[250000] = u'\u00F6';
