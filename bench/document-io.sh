@@ -18,10 +18,12 @@ command -v hyperfine >/dev/null 2>&1 || need="$need hyperfine"
 [ -d /usr/share/man/ja ] || need="$need manpages-ja"
 if [ -n "$need" ]; then
   if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
-  $sudo apt-get update -q >/dev/null
+  $sudo apt-get update -q >/dev/null || true
   # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $need >/dev/null
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends $need >/dev/null ||
+    echo "could not install$need; going on without" >&2
 fi
+[ -d /usr/share/man/ja ] || { echo "the Japanese manual pages (manpages-ja) are needed" >&2; exit 1; }
 if [ ! -x "$tool" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" --target wexel-tool
@@ -66,8 +68,11 @@ verdict() { echo "$1 $2 $3" | awk '{ if (($2 == "<=" && $1 <= $3) || ($2 == ">="
 
 set -- $(measure 15 "wc -l $work/utf8.txt" "$tool detect $work/utf8.txt")
 wc=$1 detect=$2
-set -- $(measure 3 "nkf --guess $work/utf8.txt")
-nkf=$1
+nkf=""
+if command -v nkf >/dev/null 2>&1; then
+  set -- $(measure 3 "nkf --guess $work/utf8.txt")
+  nkf=$1
+fi
 set -- $(measure 8 "iconv -f CP932 -t UTF-16LE $work/sjis.txt" "$tool open-bench $work/sjis.txt")
 iconv=$1 open=$2
 
@@ -75,6 +80,10 @@ echo
 echo "load average: $(cut -d" " -f1-3 /proc/loadavg 2>/dev/null || echo unknown)"
 echo "wc -l               $wc s"
 echo "wexel-tool detect   $detect s   $(ratio "$detect" "$wc")x wc -l (target <= 3: $(verdict "$(ratio "$detect" "$wc")" "<=" 3))"
-echo "nkf --guess         $nkf s   $(ratio "$nkf" "$detect")x slower than detect (target >= 20: $(verdict "$(ratio "$nkf" "$detect")" ">=" 20))"
+if [ -n "$nkf" ]; then
+  echo "nkf --guess         $nkf s   $(ratio "$nkf" "$detect")x slower than detect (target >= 20: $(verdict "$(ratio "$nkf" "$detect")" ">=" 20))"
+else
+  echo "nkf --guess         not installed, not compared"
+fi
 echo "iconv CP932->UTF-16 $iconv s"
 echo "wexel-tool open     $open s   $(ratio "$open" "$iconv")x iconv (target <= 1.5: $(verdict "$(ratio "$open" "$iconv")" "<=" 1.5))"
