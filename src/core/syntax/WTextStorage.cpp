@@ -8,8 +8,8 @@
 namespace {
 
 // A chunk is split past kMaxRuns and merged with its neighbour below kMinRuns.
-constexpr size_t kMaxRuns = 512;
-constexpr size_t kMinRuns = 64;
+constexpr size_t kMaxRuns = 256;
+constexpr size_t kMinRuns = 32;
 
 WRange clipped(WRange range, uint32_t length) {
     uint32_t location = std::min(range.location, length);
@@ -32,11 +32,7 @@ size_t WAttributeRuns::runCount() const {
 WAttributeRuns::Place WAttributeRuns::locate(uint32_t pos) const {
     size_t c = mHintChunk;
     uint32_t start = mHintStart;
-    if (c >= mChunks.size() || start > mLength) {
-        c = 0;
-        start = 0;
-    }
-    if (pos < start / 2) {  // closer to the beginning than to the hint
+    if (c >= mChunks.size() || start > mLength || pos < start / 2) {  // nearer the beginning than the hint
         c = 0;
         start = 0;
     }
@@ -48,16 +44,24 @@ WAttributeRuns::Place WAttributeRuns::locate(uint32_t pos) const {
         start += mChunks[c].length;
         ++c;
     }
-    mHintChunk = c;
-    mHintStart = start;
     const std::vector<Run>& runs = mChunks[c].runs;
-    uint32_t runStart = start;
     size_t r = 0;
+    uint32_t runStart = start;
+    if (mHintRunValid && mHintChunk == c && mHintRun <= runs.size()) {
+        r = mHintRun;
+        runStart = mHintRunStart;
+    }
     while (r < runs.size() && pos >= runStart + runs[r].length) {
         runStart += runs[r].length;
         ++r;
     }
-    return {c, r, runStart, start};
+    while (r > 0 && pos < runStart) {
+        --r;
+        runStart -= runs[r].length;
+    }
+    Place place{c, r, runStart, start};
+    setHint(place);
+    return place;
 }
 
 WAttributeRuns::Place WAttributeRuns::splitAt(uint32_t pos) {
@@ -69,7 +73,9 @@ WAttributeRuns::Place WAttributeRuns::splitAt(uint32_t pos) {
     Run tail{run.length - head, run.value};
     run.length = head;
     runs.insert(runs.begin() + static_cast<ptrdiff_t>(place.run) + 1, tail);
-    return {place.chunk, place.run + 1, pos, place.chunkStart};
+    Place split{place.chunk, place.run + 1, pos, place.chunkStart};
+    setHint(split);
+    return split;
 }
 
 void WAttributeRuns::eraseRuns(uint32_t from, uint32_t to) {
@@ -94,8 +100,7 @@ void WAttributeRuns::eraseRuns(uint32_t from, uint32_t to) {
                       mChunks.begin() + static_cast<ptrdiff_t>(b.chunk));
     }
     mLength -= to - from;
-    mHintChunk = a.chunk;
-    mHintStart = a.chunkStart;
+    setHint(a);  // the run after the erased stretch now starts at from, index a.run
     // Drop chunks left empty (the first stays when it is the only one).
     for (size_t c = std::min(a.chunk + 1, mChunks.size()); c-- > a.chunk;) {
         if (mChunks[c].runs.empty() && mChunks.size() > 1) mChunks.erase(mChunks.begin() + static_cast<ptrdiff_t>(c));
@@ -110,8 +115,7 @@ void WAttributeRuns::insertRun(uint32_t pos, Run run) {
     chunk.runs.insert(chunk.runs.begin() + static_cast<ptrdiff_t>(place.run), run);
     chunk.length += run.length;
     mLength += run.length;
-    mHintChunk = place.chunk;
-    mHintStart = place.chunkStart;
+    setHint(place);
     balance(place.chunk);
 }
 
@@ -124,8 +128,10 @@ void WAttributeRuns::coalesceAround(uint32_t pos) {
     if (place.run > 0) {
         Run& prev = chunk.runs[place.run - 1];
         if (prev.value != chunk.runs[place.run].value) return;
+        uint32_t prevStart = pos - prev.length;
         prev.length += chunk.runs[place.run].length;
         chunk.runs.erase(chunk.runs.begin() + static_cast<ptrdiff_t>(place.run));
+        setHint({place.chunk, place.run - 1, prevStart, place.chunkStart});
         return;
     }
     if (place.chunk == 0) return;
@@ -133,18 +139,19 @@ void WAttributeRuns::coalesceAround(uint32_t pos) {
     if (before.runs.empty() || before.runs.back().value != chunk.runs.front().value) return;
     uint32_t moved = chunk.runs.front().length;
     uint32_t beforeStart = place.chunkStart - before.length;
+    uint32_t lastStart = pos - before.runs.back().length;
     before.runs.back().length += moved;
     before.length += moved;
     chunk.length -= moved;
     chunk.runs.erase(chunk.runs.begin());
-    mHintChunk = place.chunk - 1;
-    mHintStart = beforeStart;
+    setHint({place.chunk - 1, before.runs.size() - 1, lastStart, beforeStart});
     if (chunk.runs.empty()) mChunks.erase(mChunks.begin() + static_cast<ptrdiff_t>(place.chunk));
 }
 
 // Keeps chunk c between kMinRuns and kMaxRuns runs; never moves the start of chunk c.
 void WAttributeRuns::balance(size_t c) {
     if (c >= mChunks.size()) return;
+    if (mHintChunk != c) resetHint();
     if (mChunks[c].runs.size() > kMaxRuns) {
         Chunk& chunk = mChunks[c];
         size_t half = chunk.runs.size() / 2;
@@ -154,6 +161,7 @@ void WAttributeRuns::balance(size_t c) {
         chunk.runs.resize(half);
         chunk.length -= tail.length;
         mChunks.insert(mChunks.begin() + static_cast<ptrdiff_t>(c) + 1, std::move(tail));
+        if (mHintRun >= half) mHintRunValid = false;
         return;
     }
     if (mChunks[c].runs.size() < kMinRuns && c + 1 < mChunks.size() &&

@@ -94,13 +94,28 @@ private:
     void insertRun(uint32_t pos, Run run);
     void coalesceAround(uint32_t pos);
     void balance(size_t chunk);
-    void resetHint() const { mHintChunk = 0; mHintStart = 0; }
+    void resetHint() const {
+        mHintChunk = 0;
+        mHintStart = 0;
+        mHintRunValid = false;
+    }
+    void setHint(const Place& place) const {
+        mHintChunk = place.chunk;
+        mHintStart = place.chunkStart;
+        mHintRun = place.run;
+        mHintRunStart = place.runStart;
+        mHintRunValid = true;
+    }
 
     std::vector<Chunk> mChunks;
     uint32_t mLength = 0;
     // Where the last look-up ended: edits and paints tend to stay near each other.
     mutable size_t mHintChunk = 0;
     mutable uint32_t mHintStart = 0;
+    // ... and the run inside that chunk, while no edit has moved it.
+    mutable size_t mHintRun = 0;
+    mutable uint32_t mHintRunStart = 0;
+    mutable bool mHintRunValid = false;
 };
 
 // The attributed text of a document's view: the text in CR form with font,
