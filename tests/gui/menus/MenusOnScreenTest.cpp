@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "app/WPresenter.h"
+#include "editor/WTextView.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WAddonExecution.h"
 #include "menus/WApplicationMenus.h"
@@ -138,6 +139,20 @@ TEST_F(MenusOnScreen, ChoosingATagItemSendsItToTheFocusedTextView)
     WMenuDispatcher::setResponder(view, nullptr);
     strong->trigger();
     EXPECT_EQ(recorder.received.size(), 1u);
+}
+
+TEST_F(MenusOnScreen, ATagItemPutsItsTagsAroundTheSelection)
+{
+    WTextView editing(*view);
+    WMenuDispatcher::setResponder(view, &editing);
+    view->loadString(u"bold words");
+    view->setSelectedRange({0, 4});
+    findAction(tags, QStringLiteral("strong"))->trigger();
+    EXPECT_EQ(view->string(), u"<strong>bold</strong> words");
+    EXPECT_EQ(view->selectedRange(), (WRange{8, 4}));  // the text inside the tags
+    view->undo();
+    EXPECT_EQ(view->string(), u"bold words");
+    WMenuDispatcher::setResponder(view, nullptr);
 }
 
 TEST_F(MenusOnScreen, AnItemItsResponderDisablesStaysDisabled)
