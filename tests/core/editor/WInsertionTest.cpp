@@ -93,56 +93,33 @@ TEST_F(Insertions, TagSelectionKinds)
     }
 }
 
-TEST_F(Insertions, TagItemsFromTheMenu)
+TEST_F(Insertions, TagItems)
 {
     WMenuItem item(u"b", "insertMenuTag:");
     item.setAttachedObj(WMenuDictionary{{u"pre", u"<b>"}, {u"post", u"</b>"}});
+    auto insert = [&](std::u16string text, WRange selection, const WTagItem& tag) {
+        reset(std::move(text), selection);
+        textView->insertMenuTag(tag);
+        return std::make_pair(view.string(), view.selectedRange());
+    };
     reset(u"foo", {0, 3});
-    textView->tryToPerform("insertMenuTag:", &item);
-    EXPECT_EQ(view.string(), u"<b>foo</b>");
-    EXPECT_EQ(view.selectedRange(), (WRange{0, 10}));
-
+    EXPECT_TRUE(textView->tryToPerform("insertMenuTag:", &item));
+    EXPECT_EQ(view.selectedRange(), (WRange{0, 10}));  // no "select": all of it
     item.attachedDictionary()->insert_or_assign(u"select", u"inside");
-    reset(u"foo", {0, 3});
-    textView->insertMenuTag(item);
-    EXPECT_EQ(view.selectedRange(), (WRange{3, 3}));
-    reset(u"", {0, 0});
-    textView->insertMenuTag(item);
-    EXPECT_EQ(view.string(), u"<b></b>");
-    EXPECT_EQ(view.selectedRange(), (WRange{3, 0}));
-
-    item.attachedDictionary()->insert_or_assign(u"select", u"bogus");
-    reset(u"foo", {0, 3});
-    textView->insertMenuTag(item);
-    EXPECT_EQ(view.selectedRange(), (WRange{0, 10}));
+    const WTagItem inside = WTagItem::fromMenuItem(item);
+    EXPECT_EQ(insert(u"foo", {0, 3}, inside), std::make_pair(std::u16string(u"<b>foo</b>"), WRange{3, 3}));
+    EXPECT_EQ(insert(u"", {0, 0}, inside), std::make_pair(std::u16string(u"<b></b>"), WRange{3, 0}));
+    EXPECT_EQ(insert(u"foo", {0, 3}, {u"<b>", u"</b>", {}, u"bogus"}).second, (WRange{0, 10}));
 
     // A single text stands alone with nothing selected and is ignored otherwise.
-    WTagItem br{u"<p>", u"</p>", u"<br />", u"post"};
-    reset(u"ab", {1, 0});
-    textView->insertMenuTag(br);
-    EXPECT_EQ(view.string(), u"a<br />b");
-    EXPECT_EQ(view.selectedRange(), (WRange{7, 0}));
-    reset(u"ab", {1, 1});
-    textView->insertMenuTag(br);
-    EXPECT_EQ(view.string(), u"a<p>b</p>");
-
-    // Inside a short single text the caret stays within what was inserted.
-    WTagItem shortSingle{u"<blockquote>", u"</blockquote>", u"<hr>", u"inside"};
-    reset(u"", {0, 0});
-    textView->insertMenuTag(shortSingle);
-    EXPECT_EQ(view.selectedRange(), (WRange{4, 0}));
-
-    // Tag texts never bring LF into the text.
-    WTagItem list{u"<ul>\n<li>", u"</li>\r\n</ul>", std::nullopt, std::nullopt};
-    reset(u"x", {0, 1});
-    textView->insertMenuTag(list);
-    EXPECT_EQ(view.string(), u"<ul>\r<li>x</li>\r</ul>");
-
-    // Missing texts count as empty.
-    reset(u"x", {0, 1});
-    textView->insertMenuTag(WTagItem{});
-    EXPECT_EQ(view.string(), u"x");
-    EXPECT_EQ(view.selectedRange(), (WRange{0, 1}));
+    const WTagItem br{u"<p>", u"</p>", u"<br />", u"post"};
+    EXPECT_EQ(insert(u"ab", {1, 0}, br), std::make_pair(std::u16string(u"a<br />b"), WRange{7, 0}));
+    EXPECT_EQ(insert(u"ab", {1, 1}, br).first, u"a<p>b</p>");
+    // Inside a single text shorter than the prefix the caret stays within it.
+    EXPECT_EQ(insert(u"", {0, 0}, {u"<blockquote>", u"", u"<hr>", u"inside"}).second, (WRange{4, 0}));
+    // Tag texts never bring LF into the text; missing ones count as empty.
+    EXPECT_EQ(insert(u"x", {0, 1}, {u"<ul>\n<li>", u"</li>\r\n</ul>", {}, {}}).first, u"<ul>\r<li>x</li>\r</ul>");
+    EXPECT_EQ(insert(u"x", {0, 1}, WTagItem{}), std::make_pair(std::u16string(u"x"), WRange{0, 1}));
 }
 
 TEST_F(Insertions, Links)
@@ -249,26 +226,23 @@ TEST_F(Insertions, FileTextArrivesWithCRLineEnds)
 
 TEST(DragAcceptance, DependsOnWhatTheDragCarriesAndAllows)
 {
-    WDragInfo color;
-    color.color = WColor{};
-    color.allowsCopy = true;
-    EXPECT_EQ(WTextView::draggingEntered(color), WDragOperation::Copy);
-    color.allowsCopy = false;
-    EXPECT_EQ(WTextView::draggingUpdated(color), WDragOperation::Standard);
-
-    WDragInfo files;
-    files.fileNames = {"/a/b.txt"};
-    files.allowsCopy = files.allowsLink = true;
-    EXPECT_EQ(WTextView::draggingUpdated(files), WDragOperation::Link);
-    files.allowsLink = false;
-    EXPECT_EQ(WTextView::draggingUpdated(files), WDragOperation::Copy);
-    files.allowsCopy = false;
-    EXPECT_EQ(WTextView::draggingUpdated(files), WDragOperation::None);
-
-    WDragInfo text;
-    text.text = u"x";
-    text.allowsCopy = true;
-    EXPECT_EQ(WTextView::draggingUpdated(text), WDragOperation::Standard);
+    auto answer = [](bool color, bool files, bool copy, bool link) {
+        WDragInfo drag;
+        if (color)
+            drag.color = WColor{};
+        if (files)
+            drag.fileNames = {"/a/b.txt"};
+        drag.text = u"x";
+        drag.allowsCopy = copy;
+        drag.allowsLink = link;
+        return WTextView::draggingEntered(drag);
+    };
+    EXPECT_EQ(answer(true, true, true, true), WDragOperation::Copy);
+    EXPECT_EQ(answer(true, false, false, true), WDragOperation::Standard);  // a colour needs copying
+    EXPECT_EQ(answer(false, true, true, true), WDragOperation::Link);
+    EXPECT_EQ(answer(false, true, true, false), WDragOperation::Copy);
+    EXPECT_EQ(answer(false, true, false, false), WDragOperation::None);
+    EXPECT_EQ(answer(false, false, true, true), WDragOperation::Standard);
 }
 
 TEST_F(Insertions, DropsInsertAtTheSelection)

@@ -11,12 +11,27 @@
 
 namespace {
 
-// Runs one command on a text with a selection and keeps what it leaves.
-struct Edit {
-    explicit Edit(std::u16string text, WRange selection = {}) : view(std::move(text), selection), textView(view) {}
-    WMemoryTextView view;
-    WTextView textView;
+struct Result {
+    std::u16string text;
+    WRange selection;
+    int insertions;
+    friend bool operator==(const Result&, const Result&) = default;
 };
+
+std::ostream& operator<<(std::ostream& out, const Result& r)
+{
+    return out << WStringUtils::toUtf8(r.text) << " {" << r.selection.location << ", " << r.selection.length << "} x"
+               << r.insertions;
+}
+
+// Runs one command on a text with a selection and answers what it leaves.
+Result run(std::u16string text, WRange selection, void (WTextView::*command)())
+{
+    WMemoryTextView view(std::move(text), selection);
+    WTextView textView(view);
+    (textView.*command)();
+    return {view.string(), view.selectedRange(), view.insertCount};
+}
 
 class LogCapture {
 public:
@@ -31,185 +46,74 @@ private:
 TEST(LineRange, CoversWholeLinesWithTheirEnds)
 {
     const std::u16string text = u"ab\rcd\r\ref";
-    EXPECT_EQ(WTextView::lineRangeForRange(text, {0, 0}), (WRange{0, 3}));
-    EXPECT_EQ(WTextView::lineRangeForRange(text, {4, 0}), (WRange{3, 3}));
     EXPECT_EQ(WTextView::lineRangeForRange(text, {1, 3}), (WRange{0, 6}));
     EXPECT_EQ(WTextView::lineRangeForRange(text, {0, 3}), (WRange{0, 3}));  // ends on a CR: that line only
     EXPECT_EQ(WTextView::lineRangeForRange(text, {6, 0}), (WRange{6, 1}));  // the empty line
-    EXPECT_EQ(WTextView::lineRangeForRange(text, {9, 0}), (WRange{7, 2}));  // end of a last line without CR
+    EXPECT_EQ(WTextView::lineRangeForRange(text, {9, 0}), (WRange{7, 2}));
     EXPECT_EQ(WTextView::lineRangeForRange(u"ab\r", {3, 0}), (WRange{3, 0}));
     EXPECT_EQ(WTextView::lineRangeForRange(u"a\r\nb", {0, 0}), (WRange{0, 3}));
-    EXPECT_EQ(WTextView::lineRangeForRange(u"", {0, 0}), (WRange{0, 0}));
-
     EXPECT_EQ(WTextView::rangesOfLines(u""), std::vector<WRange>{(WRange{0, 0})});
-    EXPECT_EQ(WTextView::rangesOfLines(u"abc\rdef"), (std::vector<WRange>{{0, 4}, {4, 3}}));
     EXPECT_EQ(WTextView::rangesOfLines(u"abc\r"), std::vector<WRange>{(WRange{0, 4})});
 }
 
 TEST(AutoIndent, RepeatsTheFirstLinesIndentation)
 {
-    const std::u16string line = u"\t  word";
-    {
-        Edit e(line, {7, 0});
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"\t  word\r\t  ");
-        EXPECT_EQ(e.view.selectedRange(), (WRange{11, 0}));
-        EXPECT_EQ(e.view.insertCount, 1);  // one undo step
-    }
-    {
-        Edit e(line, {0, 0});
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"\r\t  word");
-    }
-    {
-        Edit e(line, {1, 0});  // between the tab and the spaces
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"\t\r\t    word");
-    }
-    {
-        Edit e(u"  ", {2, 0});
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"  \r  ");
-    }
-    {
-        Edit e(u" \tab\rcd\rx", {3, 4});  // from inside line one into line two
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u" \ta\r \t\rx");
-    }
-    {
-        Edit e(u"", {0, 0});
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"\r");
-    }
-    {
-        Edit e(u"a\r  b\r", {6, 0});  // on the empty last line after a final CR
-        e.textView.autoIndent();
-        EXPECT_EQ(e.view.string(), u"a\r  b\r\r");
-    }
+    const auto indent = &WTextView::autoIndent;
+    EXPECT_EQ(run(u"\t  word", {7, 0}, indent), (Result{u"\t  word\r\t  ", {11, 0}, 1}));
+    EXPECT_EQ(run(u"\t  word", {0, 0}, indent).text, u"\r\t  word");
+    EXPECT_EQ(run(u"\t  word", {1, 0}, indent).text, u"\t\r\t    word");  // caret inside the indentation
+    EXPECT_EQ(run(u"  ", {2, 0}, indent).text, u"  \r  ");
+    EXPECT_EQ(run(u" \tab\rcd\rx", {3, 4}, indent).text, u" \ta\r \t\rx");  // selection over two lines
+    EXPECT_EQ(run(u"", {0, 0}, indent).text, u"\r");
+    EXPECT_EQ(run(u"  b\r", {4, 0}, indent).text, u"  b\r\r");  // the empty line after a final CR
 }
 
-TEST(ShiftRight, PutsOneTabBeforeEachLineWithText)
+TEST(Shift, RightKeepsTheBlocksStructureAndLeftRemovesOneTab)
 {
-    Edit e(u"a\r\r  b\rmore", {0, 6});
-    e.textView.shiftRight();
-    EXPECT_EQ(e.view.string(), u"\ta\r\r\t  b\rmore");
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 8}));
-    EXPECT_EQ(e.view.insertCount, 1);
+    const auto right = &WTextView::shiftRight;
+    const auto left = &WTextView::shiftLeft;
+    EXPECT_EQ(run(u"a\r\r  b\rmore", {0, 6}, right), (Result{u"\ta\r\r\t  b\rmore", {0, 8}, 1}));
+    EXPECT_EQ(run(u"x\ry\rz", {2, 0}, right), (Result{u"x\r\ty\rz", {2, 2}, 1}));
+    EXPECT_EQ(run(u"\t\ta\r b\r\tc\rrest", {1, 7}, left), (Result{u"\ta\r b\rc\rrest", {0, 7}, 1}));
+    EXPECT_EQ(run(u"\ta\r\r\tb", {0, 6}, left).text, u"a\r\rb");
+    EXPECT_EQ(run(u" a\rb", {0, 4}, left), (Result{u" a\rb", {0, 4}, 0}));  // spaces stay
 
-    Edit middle(u"x\ry\rz", {2, 0});  // just the caret's line
-    middle.textView.shiftRight();
-    EXPECT_EQ(middle.view.string(), u"x\r\ty\rz");
-    EXPECT_EQ(middle.view.selectedRange(), (WRange{2, 2}));
-
-    Edit blankOnly(u"  \rx", {0, 0});  // white space is text: it gets a tab too
-    blankOnly.textView.shiftRight();
-    EXPECT_EQ(blankOnly.view.string(), u"\t  \rx");
-}
-
-TEST(ShiftRight, ChangesNothingWithoutLinesToShift)
-{
-    Edit empty(u"", {0, 0});
-    empty.textView.shiftRight();
-    empty.textView.shiftLeft();
-    EXPECT_EQ(empty.view.insertCount, 0);
-
-    Edit after(u"a\r", {2, 0});  // caret on the empty last line
-    after.textView.shiftRight();
-    after.textView.shiftLeft();
-    EXPECT_EQ(after.view.string(), u"a\r");
-    EXPECT_EQ(after.view.insertCount, 0);
-
-    Edit emptyLine(u"a\r\rb", {2, 0});
-    emptyLine.textView.shiftRight();
-    EXPECT_EQ(emptyLine.view.string(), u"a\r\rb");
-}
-
-TEST(ShiftLeft, RemovesOneLeadingTabOnly)
-{
-    Edit e(u"\t\ta\r b\r\tc\rrest", {1, 7});
-    e.textView.shiftLeft();
-    EXPECT_EQ(e.view.string(), u"\ta\r b\rc\rrest");
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 7}));
-
-    Edit keepsEmpty(u"\ta\r\r\tb", {0, 6});
-    keepsEmpty.textView.shiftLeft();
-    EXPECT_EQ(keepsEmpty.view.string(), u"a\r\rb");
-
-    Edit nothing(u" a\rb", {0, 4});
-    nothing.textView.shiftLeft();
-    EXPECT_EQ(nothing.view.string(), u" a\rb");
-    EXPECT_EQ(nothing.view.insertCount, 0);
-    EXPECT_EQ(nothing.view.selectedRange(), (WRange{0, 4}));
-}
-
-TEST(ShiftRightThenLeft, RestoresTheBlock)
-{
-    const std::u16string text = u"if x\r\tthen\r\r  y\rend\r";
-    Edit e(text, {0, static_cast<uint32_t>(text.size())});
-    e.textView.shiftRight();
-    e.textView.shiftLeft();
-    EXPECT_EQ(e.view.string(), text);
+    // Nothing to shift: empty text, the empty line after a final CR, an empty line.
+    for (const auto command : {right, left}) {
+        EXPECT_EQ(run(u"", {0, 0}, command), (Result{u"", {0, 0}, 0}));
+        EXPECT_EQ(run(u"a\r", {2, 0}, command), (Result{u"a\r", {2, 0}, 0}));
+        EXPECT_EQ(run(u"a\r\rb", {2, 0}, command).insertions, 0);
+    }
 }
 
 TEST(WrapString, BreaksAtTheWidthCountingWideCharactersTwice)
 {
-    const std::u16string sixty(60, u'a');
-    EXPECT_EQ(WStringUtils::wrapString(sixty + u"b\r", 60), sixty + u"\rb\r");
-    EXPECT_EQ(WStringUtils::wrapString(sixty + u"\r", 60), sixty + u"\r");  // no break before a line end
-    EXPECT_EQ(WStringUtils::wrapString(sixty, 60), sixty);                    // nor at the very end
-    EXPECT_EQ(WStringUtils::wrapString(sixty + sixty, 60), sixty + u"\r" + sixty);
-
-    const std::u16string fiftyNine(59, u'a');
-    // A wide character in column 60 would end at 61: it starts the next line.
-    EXPECT_EQ(WStringUtils::wrapString(fiftyNine + u"\u3042", 60), fiftyNine + u"\r\u3042");
-    EXPECT_EQ(WStringUtils::wrapString(fiftyNine + u"\u3042b", 60), fiftyNine + u"\r\u3042b");
-    // One that ends exactly at 60 fills the line.
-    const std::u16string fiftyEight(58, u'a');
-    EXPECT_EQ(WStringUtils::wrapString(fiftyEight + u"\u3042b", 60), fiftyEight + u"\u3042\rb");
-    // Latin-1 counts one column, anything above it two.
-    EXPECT_EQ(WStringUtils::wrapString(fiftyNine + u"\u00ff", 60), fiftyNine + u"\u00ff");
-    EXPECT_EQ(WStringUtils::wrapString(fiftyNine + u"\u0100", 60), fiftyNine + u"\r\u0100");
-    // Thirty wide characters fill a line exactly.
-    const std::u16string wide(30, u'\u6f22');
-    EXPECT_EQ(WStringUtils::wrapString(wide + u"\u6f22", 60), wide + u"\r\u6f22");
-
+    const std::u16string a60(60, u'a'), a59(59, u'a'), a58(58, u'a');
+    EXPECT_EQ(WStringUtils::wrapString(a60 + u"b\r", 60), a60 + u"\rb\r");
+    EXPECT_EQ(WStringUtils::wrapString(a60 + u"\r", 60), a60 + u"\r");  // no break before a line end
+    EXPECT_EQ(WStringUtils::wrapString(a60, 60), a60);                   // nor at the very end
+    // A wide character at column 60 would end at 61: it starts the next line.
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"\u3042b", 60), a59 + u"\r\u3042b");
+    EXPECT_EQ(WStringUtils::wrapString(a58 + u"\u3042b", 60), a58 + u"\u3042\rb");
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"\u00ff", 60), a59 + u"\u00ff");  // Latin-1 is narrow
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"\u0100", 60), a59 + u"\r\u0100");
+    EXPECT_EQ(WStringUtils::wrapString(std::u16string(31, u'\u6f22'), 60),
+              std::u16string(30, u'\u6f22') + u"\r\u6f22");
     // Every kind of line end becomes CR and restarts the count.
     EXPECT_EQ(WStringUtils::wrapString(u"a\nb\r\nc\u2028d\u2029e", 60), u"a\rb\r\rc\rd\re");
-    EXPECT_EQ(WStringUtils::wrapString(fiftyNine + u"\n" + fiftyNine + u"b", 60),
-              fiftyNine + u"\r" + fiftyNine + u"b");
-    EXPECT_EQ(WStringUtils::wrapString(u"", 60), u"");
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"\n" + a59 + u"b", 60), a59 + u"\r" + a59 + u"b");
 }
 
-TEST(WrapWithReturn, WrapsTheSelectedLinesAsOneStep)
+TEST(WrapAndJoin, ReplaceTheirTextInOneStep)
 {
-    const std::u16string sixtyOne(61, u'x');
-    Edit e(u"top\r" + sixtyOne + u"\rtail", {6, 0});
-    e.textView.wrapWithReturn();
-    EXPECT_EQ(e.view.string(), u"top\r" + sixtyOne.substr(0, 60) + u"\rx\rtail");
-    EXPECT_EQ(e.view.selectedRange(), (WRange{4, 63}));
-    EXPECT_EQ(e.view.insertCount, 1);
+    const std::u16string x61(61, u'x');
+    EXPECT_EQ(run(u"top\r" + x61 + u"\rtail", {6, 0}, &WTextView::wrapWithReturn),
+              (Result{u"top\r" + x61.substr(0, 60) + u"\rx\rtail", {4, 63}, 1}));
+    EXPECT_EQ(run(u"short\r", {0, 0}, &WTextView::wrapWithReturn), (Result{u"short\r", {0, 6}, 0}));
 
-    Edit shortLine(u"short\r", {0, 0});
-    shortLine.textView.wrapWithReturn();
-    EXPECT_EQ(shortLine.view.insertCount, 0);
-    EXPECT_EQ(shortLine.view.selectedRange(), (WRange{0, 6}));
-}
-
-TEST(RemoveReturns, JoinsTheSelectionOnly)
-{
-    Edit e(u"xab\rcd\ry", {1, 6});
-    e.textView.removeReturns();
-    EXPECT_EQ(e.view.string(), u"xabcdy");
-    EXPECT_EQ(e.view.selectedRange(), (WRange{1, 4}));
-
-    Edit caret(u"ab\rcd", {2, 0});
-    caret.textView.removeReturns();
-    EXPECT_EQ(caret.view.string(), u"ab\rcd");
-    EXPECT_EQ(caret.view.insertCount, 0);
-
-    Edit lf(u"a\r\nb\nc", {0, 6});
-    lf.textView.removeReturns();
-    EXPECT_EQ(lf.view.string(), u"abc");
+    EXPECT_EQ(run(u"xab\rcd\ry", {1, 6}, &WTextView::removeReturns), (Result{u"xabcdy", {1, 4}, 1}));
+    EXPECT_EQ(run(u"a\r\nb\nc", {0, 6}, &WTextView::removeReturns).text, u"abc");
+    EXPECT_EQ(run(u"ab\rcd", {2, 0}, &WTextView::removeReturns), (Result{u"ab\rcd", {2, 0}, 0}));
 }
 
 TEST(GoToLine, SelectsNumberedLinesAndRefusesOthers)
@@ -217,68 +121,46 @@ TEST(GoToLine, SelectsNumberedLinesAndRefusesOthers)
     WPlainPlatform platform;
     WPlatform::setShared(&platform);
     LogCapture log;
-    Edit e(u"abc\rdef", {5, 1});
-    EXPECT_TRUE(e.textView.selectLineOf(1));
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 4}));
-    EXPECT_TRUE(e.textView.selectLineOf(2));
-    EXPECT_EQ(e.view.selectedRange(), (WRange{4, 3}));
-    EXPECT_EQ(e.view.scrolledTo.back(), (WRange{4, 3}));
-    EXPECT_TRUE(e.textView.selectLineTopOf(2));
-    EXPECT_EQ(e.view.selectedRange(), (WRange{4, 0}));
-
-    EXPECT_FALSE(e.textView.selectLineOf(3));
-    EXPECT_FALSE(e.textView.selectLineOf(0));
-    EXPECT_FALSE(e.textView.selectLineTopOf(3));
-    EXPECT_EQ(e.view.selectedRange(), (WRange{4, 0}));
+    WMemoryTextView view(u"abc\rdef", {5, 1});
+    WTextView textView(view);
+    EXPECT_TRUE(textView.selectLineOf(1));
+    EXPECT_EQ(view.selectedRange(), (WRange{0, 4}));
+    EXPECT_TRUE(textView.selectLineOf(2));
+    EXPECT_EQ(view.scrolledTo.back(), (WRange{4, 3}));
+    EXPECT_TRUE(textView.selectLineTopOf(2));
+    EXPECT_EQ(view.selectedRange(), (WRange{4, 0}));
+    EXPECT_FALSE(textView.selectLineOf(3) || textView.selectLineOf(0) || textView.selectLineTopOf(3));
+    EXPECT_EQ(view.selectedRange(), (WRange{4, 0}));
     EXPECT_EQ(platform.beepCount, 3);
     EXPECT_EQ(log.lines, std::vector<std::string>(3, "over-range of lines."));
 
-    Edit empty(u"");
-    EXPECT_TRUE(empty.textView.selectLineOf(1));
-    EXPECT_FALSE(empty.textView.selectLineOf(2));
-
-    Edit finalCR(u"a\r");  // the line after a final CR is not a line of its own
-    EXPECT_FALSE(finalCR.textView.selectLineOf(2));
+    view.setString(u"a\r");  // no line of its own after a final CR
+    EXPECT_FALSE(textView.selectLineOf(2));
+    view.setString(u"");
+    EXPECT_TRUE(textView.selectLineOf(1));
     WPlatform::setShared(nullptr);
 }
 
 TEST(SelectionExtenders, StopAtTheTextsEnds)
 {
-    Edit e(u"ab\rcd\ref", {4, 0});
-    e.textView.moveForwardAndModifySelection_wexel();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{4, 1}));
-    e.textView.moveBackwardAndModifySelection_wexel();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{3, 2}));
-    e.textView.moveToEndOfParagraphAndModifySelection();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{3, 3}));
-    e.textView.moveToBeginningOfParagraphAndModifySelection();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{3, 3}));
-
-    e.view.setSelectedRange({1, 3});  // spans two lines
-    e.textView.moveToBeginningOfParagraphAndModifySelection();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 4}));
-    e.textView.moveToEndOfParagraphAndModifySelection();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 6}));
-
-    e.view.setSelectedRange({0, 0});
-    e.textView.moveBackwardAndModifySelection_wexel();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{0, 0}));
-    e.view.setSelectedRange({6, 2});
-    e.textView.moveForwardAndModifySelection_wexel();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{6, 2}));
-    e.textView.moveToEndOfParagraphAndModifySelection();
-    EXPECT_EQ(e.view.selectedRange(), (WRange{6, 2}));
-    EXPECT_TRUE(e.view.scrolledTo.empty());
-    EXPECT_EQ(e.view.insertCount, 0);
+    const auto forward = &WTextView::moveForwardAndModifySelection_wexel;
+    const auto backward = &WTextView::moveBackwardAndModifySelection_wexel;
+    const auto start = &WTextView::moveToBeginningOfParagraphAndModifySelection;
+    const auto end = &WTextView::moveToEndOfParagraphAndModifySelection;
+    const std::u16string text = u"ab\rcd\ref";
+    EXPECT_EQ(run(text, {4, 0}, forward).selection, (WRange{4, 1}));
+    EXPECT_EQ(run(text, {4, 1}, backward).selection, (WRange{3, 2}));
+    EXPECT_EQ(run(text, {1, 3}, start).selection, (WRange{0, 4}));
+    EXPECT_EQ(run(text, {1, 3}, end).selection, (WRange{1, 5}));
+    EXPECT_EQ(run(text, {0, 0}, backward).selection, (WRange{0, 0}));
+    EXPECT_EQ(run(text, {6, 2}, forward).selection, (WRange{6, 2}));
+    EXPECT_EQ(run(text, {6, 2}, end).selection, (WRange{6, 2}));
 }
 
 TEST(DoSample, LogsAndChangesNothing)
 {
     LogCapture log;
-    Edit e(u"a\r\nb\n", {1, 1});
-    e.textView.doSample();
-    EXPECT_EQ(e.view.string(), u"a\r\nb\n");
-    EXPECT_EQ(e.view.selectedRange(), (WRange{1, 1}));
+    EXPECT_EQ(run(u"a\r\nb\n", {1, 1}, &WTextView::doSample), (Result{u"a\r\nb\n", {1, 1}, 0}));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"do sample", "cr = 1, lf = 2, crlf = 1, ls = 0, ps = 0",
                                                   "offset = -1"}));
 }
