@@ -64,3 +64,25 @@ bool WQtPlatform::isShiftKeyDown() const
 {
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
 }
+
+QFont WQtPlatform::fontNamed(const QString& name, double pointSize)
+{
+    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (QFontDatabase::hasFamily(name)) {
+        font = QFont(name);
+    } else {
+        // The longest family that starts the name, and the rest as its face.
+        QString bestFamily;
+        for (const QString& family : QFontDatabase::families()) {
+            if (family.size() > bestFamily.size() && name.startsWith(family + u' '))
+                bestFamily = family;
+        }
+        if (!bestFamily.isEmpty()) {
+            const QString style = name.mid(bestFamily.size() + 1);
+            font = QFontDatabase::font(bestFamily, style, pointSize > 0 ? qRound(pointSize) : 12);
+        }
+    }
+    if (pointSize > 0)
+        font.setPointSizeF(pointSize);
+    return font;
+}

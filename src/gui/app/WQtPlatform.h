@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QFont>
+#include <QString>
+
 #include "platform/WPlainPlatform.h"
 
 // The desktop's answers to what the core asks: installed fonts from
@@ -26,6 +29,11 @@ public:
     std::optional<WPixelSize> imageSize(const std::filesystem::path& image) const override;
     bool openFile(const std::filesystem::path& file) override;
     bool isShiftKeyDown() const override;
+
+    // The font a document names: a family ("IPAGothic"), or a family and a face
+    // ("DejaVu Sans Mono Bold") as the font catalog lists them. A name no font has
+    // gives the system's fixed-pitch font; a size of 0 or less the default size.
+    static QFont fontNamed(const QString& name, double pointSize);
 
 private:
     WPlainPlatform mPlain;

@@ -1,6 +1,7 @@
 // The once-per-application objects and the desktop platform.
 #include <QAction>
 #include <QApplication>
+#include <QFont>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -115,6 +116,26 @@ TEST_F(ApplicationTest, PlatformAnswersFromTheDesktop)
     EXPECT_EQ(size->height, 11);
     EXPECT_FALSE(platform.imageSize(folder.filePath("missing.png").toStdString()));
     EXPECT_FALSE(platform.isShiftKeyDown());
+}
+
+TEST_F(ApplicationTest, FontsAreFoundByFamilyOrByFace)
+{
+    const QFont family = WQtPlatform::fontNamed("IPAGothic", 14.0);
+    EXPECT_EQ(family.family(), "IPAGothic");
+    EXPECT_EQ(family.pointSizeF(), 14.0);
+
+    // A face name as the font catalog gives it.
+    const std::string fixed = platform.userFixedPitchFontName();
+    for (const auto& member : platform.fonts().membersOfFamily(fixed)) {
+        const QFont face = WQtPlatform::fontNamed(QString::fromStdString(member.fontName), 9.0);
+        EXPECT_EQ(face.family().toStdString(), fixed) << member.fontName;
+        EXPECT_EQ(face.pointSizeF(), 9.0);
+    }
+
+    // Unknown names and sizes fall back instead of failing.
+    const QFont unknown = WQtPlatform::fontNamed("No Such Font", 0.0);
+    EXPECT_EQ(unknown.family().toStdString(), fixed);
+    EXPECT_GT(unknown.pointSizeF(), 0.0);
 }
 
 int main(int argc, char** argv)

@@ -196,13 +196,15 @@ TEST_F(DocumentFileTest, SaveIntoReadOnlyFolderFailsAndLosesNothing)
 
     // Root writes anywhere; check as an ordinary user would be checked.
     const bool wasRoot = ::geteuid() == 0;
-    if (wasRoot)
+    if (wasRoot) {
         ASSERT_EQ(::seteuid(65534), 0);
+    }
     const bool saved = documents().saveDocument(document);
     presenter->pathToSave = path("locked/other.txt");
     const bool savedAs = documents().saveDocumentAs(document);
-    if (wasRoot)
+    if (wasRoot) {
         ASSERT_EQ(::seteuid(0), 0);
+    }
     ::chmod(QFile::encodeName(path("locked")).constData(), 0755);
 
     EXPECT_FALSE(saved);
