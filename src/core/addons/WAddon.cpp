@@ -94,6 +94,17 @@ struct SpawnSetup {
     }
 };
 
+// The child gets standard input, output and error only, none of the editor's
+// other open files.
+void closeOtherDescriptors(posix_spawn_file_actions_t& actions)
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+#else
+    (void)actions;  // descriptors opened with close-on-exec are all there is to rely on
+#endif
+}
+
 // A program named without a folder, found along $PATH as a shell would find it.
 std::optional<std::string> findProgram(const std::string& name)
 {
@@ -286,6 +297,7 @@ std::unique_ptr<WAddonRun> WAddon::start(std::u16string_view text, WRange range,
     }
     SpawnSetup setup(POSIX_SPAWN_SETPGROUP);
     posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+    closeOtherDescriptors(setup.actions);
     auto argv = pointersTo(arguments);
     auto envp = pointersTo(environment);
     int error = posix_spawn(&run->mPid, mSource.c_str(), &setup.actions, &setup.attributes, argv.data(), envp.data());
@@ -324,6 +336,7 @@ bool WAddon::launchApplication() const
     }
     std::vector<std::string> environment = environmentWith({});
     SpawnSetup setup(POSIX_SPAWN_SETSID);
+    closeOtherDescriptors(setup.actions);
     auto argv = pointersTo(arguments);
     auto envp = pointersTo(environment);
     pid_t pid = -1;
