@@ -80,6 +80,48 @@ size_t WSearchMatcher::skipPlainAscii(const char16_t* s, size_t q, size_t end, c
     return end;
 }
 
+size_t WSearchMatcher::skipPlainAsciiBackward(const char16_t* s, size_t start, size_t q, size_t end,
+                                              const AsciiStart& a)
+{
+    // The unit before the end is looked at alone: the block compare reads one past it.
+    if (q > start && q == end) {
+        if (startsHere(s, q - 1, end, a))
+            return q - 1;
+        --q;
+    }
+#if defined(__SSE2__)
+    const __m128i low = _mm_set1_epi16(static_cast<short>(a.low));
+    const __m128i high = _mm_set1_epi16(static_cast<short>(a.high));
+    const __m128i nextLow = _mm_set1_epi16(static_cast<short>(a.pair ? a.nextLow : 0));
+    const __m128i nextHigh = _mm_set1_epi16(static_cast<short>(a.pair ? a.nextHigh : 0));
+    const __m128i asciiMask = _mm_set1_epi16(static_cast<short>(0xFF80));
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i ones = _mm_cmpeq_epi16(zero, zero);
+    auto nonAscii = [&](__m128i x) { return _mm_xor_si128(_mm_cmpeq_epi16(_mm_and_si128(x, asciiMask), zero), ones); };
+    while (q >= start + 8) {
+        const size_t block = q - 8;
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + block));
+        __m128i first = _mm_or_si128(_mm_cmpeq_epi16(x, low), _mm_cmpeq_epi16(x, high));
+        if (a.pair) {
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + block + 1));
+            first = _mm_and_si128(first, _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(y, nextLow),
+                                                                   _mm_cmpeq_epi16(y, nextHigh)),
+                                                      nonAscii(y)));
+        }
+        const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(nonAscii(x), first)));
+        if (hits)
+            return block + (31 - __builtin_clz(hits)) / 2;
+        q = block;
+    }
+#endif
+    while (q > start) {
+        --q;
+        if (startsHere(s, q, end, a))
+            return q;
+    }
+    return npos;
+}
+
 // The comparison form of each BMP character, computed a page of 256 at a time
 // the first time a character of the page is met.
 class WSearchMatcher::KeyCache {
@@ -331,6 +373,8 @@ size_t WSearchMatcher::matchAt(const char16_t* s, size_t q, size_t end) const
 
 size_t WSearchMatcher::findForward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const
 {
+    if (leadingMarksMatch(s, start, end, matchEnd))
+        return start;
     size_t q = start;
     while ((q = nextCandidate(s, q, end)) < end) {
         if (q == start || mCache->boundaryBefore(s, start, q, end)) {
@@ -345,20 +389,34 @@ size_t WSearchMatcher::findForward(const char16_t* s, size_t start, size_t end, 
     return npos;
 }
 
+bool WSearchMatcher::leadingMarksMatch(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const
+{
+    // A range that begins with combining marks has a first segment whose form
+    // may begin with any of them once they are put in canonical order, so the
+    // first-unit filter does not apply to it.
+    if (start >= end || s[start] < 0x80 || mCache->boundaryBefore(s, start, start, end))
+        return false;
+    const size_t r = matchAt(s, start, end);
+    if (r == npos)
+        return false;
+    *matchEnd = r;
+    return true;
+}
+
 size_t WSearchMatcher::findBackward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const
 {
-    for (size_t q = end; q-- > start;) {
+    size_t q = end;
+    while ((q = skipPlainAsciiBackward(s, start, q, end, mAsciiStart)) != npos) {
         const char16_t c = s[q];
-        const bool candidate = c < 0x80 ? startsHere(s, q, end, mAsciiStart) : mayStartMatch(c);
-        if (!candidate || (q != start && !mCache->boundaryBefore(s, start, q, end)))
-            continue;
-        const size_t r = matchAt(s, q, end);
-        if (r != npos) {
-            *matchEnd = r;
-            return q;
+        if ((c < 0x80 || mayStartMatch(c)) && (q == start || mCache->boundaryBefore(s, start, q, end))) {
+            const size_t r = matchAt(s, q, end);
+            if (r != npos) {
+                *matchEnd = r;
+                return q;
+            }
         }
     }
-    return npos;
+    return leadingMarksMatch(s, start, end, matchEnd) ? start : npos;
 }
 
 WRange WSearchMatcher::find(std::u16string_view text, WRange range, WSearchDirection direction) const

@@ -74,12 +74,16 @@ private:
     static bool startsHere(const char16_t* s, size_t q, size_t end, const AsciiStart& a);
     // The first position at or after q whose unit is not ASCII or may begin a match.
     static size_t skipPlainAscii(const char16_t* s, size_t q, size_t end, const AsciiStart& a);
+    // The last position in [start, q) whose unit is not ASCII or may begin a match, or npos.
+    static size_t skipPlainAsciiBackward(const char16_t* s, size_t start, size_t q, size_t end, const AsciiStart& a);
 
     static constexpr size_t npos = static_cast<size_t>(-1);
 
     // The start of the first (last) occurrence in [start, end) and its end, or npos.
     size_t findForward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const;
     size_t findBackward(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const;
+    // Whether an occurrence begins at start when the range begins with a combining mark.
+    bool leadingMarksMatch(const char16_t* s, size_t start, size_t end, size_t* matchEnd) const;
     // The end of the occurrence that begins at the segment start q, or npos.
     size_t matchAt(const char16_t* s, size_t q, size_t end) const;
     size_t nextCandidate(const char16_t* s, size_t q, size_t end) const;

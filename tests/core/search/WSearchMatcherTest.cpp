@@ -83,6 +83,9 @@ TEST(WSearchMatcher, CanonicallyEquivalentSequencesMatchEachOther)
     // Marks of different combining classes may come in either order.
     EXPECT_EQ(findIn(u"xa\u0323\u0301", u"a\u0301\u0323", false), (WRange{1, 3}));
     EXPECT_EQ(findIn(u"x\u1EA5", u"a\u0302\u0301", false), (WRange{1, 1}));
+    // Even when the text begins with the marks.
+    EXPECT_EQ(findIn(u"\u0301\u3099x", u"\u3099\u0301", false), (WRange{0, 2}));
+    EXPECT_EQ(findIn(u"\u0301\u3099x", u"\u3099\u0301", true, WSearchBackward), (WRange{0, 2}));
     // Singleton decompositions: the Kelvin sign is K, the Angstrom sign is Å.
     EXPECT_EQ(findIn(u"5\u212A", u"K", false), (WRange{1, 1}));
     EXPECT_EQ(findIn(u"\u212B", u"\u00C5", false), (WRange{0, 1}));
@@ -264,9 +267,11 @@ TEST(WSearchMatcher, AgreesWithASlowReferenceOnTrickyText)
 {
     // Letters that fold or decompose, marks, kana, supplementary characters,
     // in random texts and search strings; ranges of every kind.
-    const std::u16string alphabet[] = {u"a", u"A", u"b", u"s", u"S", u"ß", u"\u017F", u"k", u"K", u"\u212A",
-                                       u"e", u"\u0301", u"\u0323", u"\u00E9", u"は", u"\u3099", u"ば", u"\U0001F600",
-                                       u"\U00010400", u"\U00010428", u" ", u"\u01C5", u"\u01C6", u"x"};
+    const std::u16string alphabet[] = {
+        u"a", u"A", u"b", u"s", u"S", u"ß", u"\u017F", u"k", u"K", u"\u212A", u"e", u"\u0301", u"\u0323", u"\u00E9",
+        u"は", u"\u3099", u"ば", u"\U0001F600", u"\U00010400", u"\U00010428", u" ", u"\u01C5", u"\u01C6", u"x",
+        u"\u0130", u"i", u"\u0307", u"한", u"\u1112", u"\u1161", u"\u11AB", u"\u0F73", u"\u0F71", u"\u0F72",
+        u"\uFB03", u"f", u"\u0345", u"\u1FB3", u"\u03B1", u"\u03B9"};
     uint32_t seed = 7;
     auto next = [&seed](uint32_t bound) {
         seed = seed * 1103515245u + 12345u;
