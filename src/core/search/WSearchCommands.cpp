@@ -70,3 +70,32 @@ uint32_t WSearchCommands::doReplaceAll()
     mDocument.showReplacedAllDialog(count);
     return count;
 }
+
+WSearchScriptResult WSearchCommands::handleSearchCommand(const WTextViewPlatform& textView,
+                                                         const WSearchScriptArguments& arguments)
+{
+    if (!arguments.searchText || arguments.searchText->empty())
+        return {0, "MyDocument - handleSearchCommand:"};
+    const std::u16string& text = textView.string();
+    const int64_t offset = arguments.fromOffset.value_or(0);
+    if (offset < 0 || static_cast<uint64_t>(offset) > text.size())
+        return {0, "MyDocument - illegal 'fromOffset'"};
+    WSearchServer server;
+    server.setSearchString(*arguments.searchText);
+    server.setIgnoreCase(arguments.ignoreCase.value_or(true));
+    // A forward find from a caret at the offset, without moving the view's selection.
+    const WRange found = server.searchStringInText(text, {static_cast<uint32_t>(offset), 0}, WSearchForward);
+    return {found.location == WNotFound ? -1 : static_cast<int64_t>(found.location), {}};
+}
+
+WSearchScriptResult WSearchCommands::handleReplaceAllCommand(WTextViewPlatform& textView,
+                                                             const WSearchScriptArguments& arguments)
+{
+    if (!arguments.searchText || !arguments.replaceText || arguments.searchText->empty())
+        return {0, "MyDocument - handleReplaceAllCommand:"};
+    WSearchServer server;
+    server.setSearchString(*arguments.searchText);
+    server.setReplaceString(*arguments.replaceText);
+    server.setIgnoreCase(arguments.ignoreCase.value_or(true));
+    return {server.replaceAll(textView), {}};
+}

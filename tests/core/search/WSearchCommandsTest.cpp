@@ -220,3 +220,30 @@ TEST_F(SearchCommands, StaleSelectionPastTheEndIsCut)
     EXPECT_EQ(server.searchStringInText(u"aba", {7, 3}, WSearchBackward), (WRange{2, 1}));
     EXPECT_EQ(server.searchStringInText(u"aba", {1, 9}, WSearchBackward), (WRange{0, 1}));
 }
+
+TEST_F(SearchCommands, ScriptingCommandsCheckTheirArgumentsAndLeaveThePanelAlone)
+{
+    server.setSearchString(u"panel");
+    document.view.set(u"abcABC", {1, 2});
+    auto search = [&](WSearchScriptArguments a) { return WSearchCommands::handleSearchCommand(document.view, a); };
+    EXPECT_EQ(search({u"abc", {}, {}, {}}).value, 0);
+    EXPECT_EQ(search({u"abc", {}, {}, 1}).value, 3);
+    EXPECT_EQ(search({u"abc", {}, false, 1}).value, -1);
+    EXPECT_EQ(search({u"abc", {}, {}, 6}).value, -1);
+    EXPECT_EQ(search({u"abc", {}, {}, 7}).error, "MyDocument - illegal 'fromOffset'");
+    EXPECT_EQ(search({u"abc", {}, {}, -1}).error, "MyDocument - illegal 'fromOffset'");
+    EXPECT_EQ(search({u"", {}, {}, {}}).error, "MyDocument - handleSearchCommand:");
+    EXPECT_EQ(search({{}, {}, {}, {}}).error, "MyDocument - handleSearchCommand:");
+    EXPECT_EQ(document.view.selection, (WRange{1, 2}));
+
+    auto replaceAll = [&](WSearchScriptArguments a) { return WSearchCommands::handleReplaceAllCommand(document.view, a); };
+    EXPECT_EQ(replaceAll({u"abc", {}, {}, {}}).error, "MyDocument - handleReplaceAllCommand:");
+    EXPECT_EQ(replaceAll({u"", u"x", {}, {}}).error, "MyDocument - handleReplaceAllCommand:");
+    EXPECT_EQ(document.view.undoStack.size(), 0u);
+    EXPECT_EQ(replaceAll({u"abc", u"x", false, {}}).value, 1);
+    EXPECT_EQ(document.view.text, u"xABC");
+    EXPECT_EQ(replaceAll({u"abc", u"x", {}, {}}).value, 1);
+    EXPECT_EQ(document.view.text, u"xx");
+    EXPECT_EQ(server.searchString(), u"panel");
+    EXPECT_EQ(document.recolourings + document.changeCount + platform.beepCount, 0);
+}
