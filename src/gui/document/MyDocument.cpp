@@ -16,6 +16,7 @@
 #include "app/WPresenter.h"
 #include "document/WDocumentCore.h"
 #include "document/WDocumentWindow.h"
+#include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WDocumentMenuResponder.h"
 #include "platform/WLog.h"
@@ -130,6 +131,8 @@ void MyDocument::windowControllerDidLoadNib()
 
     // Menu commands for this document (add-ons, fonts) reach it through its window.
     WDocumentMenuResponder::attach(this);
+    // Keys through the key scheme, drops, the context menu and the navigator beneath the text.
+    WTextViewController::installInDocument(*this);
 
     setWordWrapped(mWordWrap);
     adjustDocumentSettings();
