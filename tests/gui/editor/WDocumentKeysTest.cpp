@@ -1,0 +1,66 @@
+#include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/WApplicationDel.h"
+#include "app/WDocumentController.h"
+#include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
+#include "editor/WBottomView.h"
+#include "editor/WKeyAssignServer.h"
+#include "editor/WTextViewWidget.h"
+#include "prefs/WPrefsServer.h"
+
+namespace {
+
+// A real document window: keys reach its text view through the scheme in the
+// preferences, and Control-X Control-S saves the file.
+TEST(DocumentKeys, SchemeFromThePreferencesActsOnTheDocument)
+{
+    QTemporaryDir folder;
+    const QString file = folder.filePath(QStringLiteral("notes.txt"));
+    {
+        QFile out(file);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write("  first\n");
+    }
+    auto application = std::make_unique<WApplicationDel>(folder.filePath(QStringLiteral("Wexel.plist")));
+    WPrefsServer& prefs = application->prefsServer();
+    prefs.tempDictionary().setInt(WEmacsLike, "key_bind_type");
+    prefs.commit();
+
+    MyDocument* document = application->documentController().openDocument(file);
+    ASSERT_NE(document, nullptr);
+    WTextViewWidget* view = document->textView();
+    QApplication::setActiveWindow(document->window());
+    view->setFocus();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
+    ASSERT_NE(document->window()->findChild<WBottomView*>(), nullptr);
+
+    document->setAutoIndented(true);
+    view->setSelectedRange({7, 0});
+    QTest::keyClick(view, Qt::Key_Return);  // indents like the line above
+    QTest::keyClick(view, Qt::Key_Z);
+    EXPECT_EQ(view->string(), u"  first\r  z\r");
+    QTest::keyClick(view, Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_S, Qt::ControlModifier);
+    EXPECT_FALSE(document->isDocumentEdited());
+    QFile saved(file);
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("  first\n  z\n"));
+
+    // A change of scheme applies at the next key.
+    prefs.tempDictionary().setInt(WViLike, "key_bind_type");
+    prefs.commit();
+    view->setSelectedRange({0, 0});
+    QTest::keyClick(view, Qt::Key_J, Qt::ControlModifier);
+    EXPECT_EQ(view->selectedRange(), (WRange{8, 0}));
+    application->documentController().closeAllDocuments();
+}
+
+}  // namespace
