@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QApplication>
+#include <QImage>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 
 #include <memory>
 
+#include "app/WQtPlatform.h"
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WMenu.h"
@@ -270,6 +272,21 @@ TEST_F(KeyRouting, DroppedFilesGoInAtTheSelection)
     QDropEvent drop(QPointF(point), Qt::CopyAction | Qt::LinkAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(view->viewport(), &drop);
     EXPECT_EQ(view->string(), u"[first\rsecond]");
+
+    // An image read through the desktop's image reader; untitled, so its absolute path.
+    WQtPlatform platform;
+    WPlatform::setShared(&platform);
+    const QString image = folder.filePath(QStringLiteral("pic.png"));
+    ASSERT_TRUE(QImage(120, 80, QImage::Format_RGB32).save(image));
+    QMimeData imageMime;
+    imageMime.setUrls({QUrl::fromLocalFile(image)});
+    load(u"", {0, 0});
+    QDragEnterEvent enterImage(point, Qt::LinkAction, &imageMime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &enterImage);
+    QDropEvent dropImage(QPointF(point), Qt::LinkAction, &imageMime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view->viewport(), &dropImage);
+    WPlatform::setShared(nullptr);
+    EXPECT_EQ(view->toPlainText(), QStringLiteral("<img src=\"%1\" width=\"120\" height=\"80\" alt=\"\" />").arg(image));
 
     // Copy only: the path, not the text.
     load(u"", {0, 0});
