@@ -1,6 +1,7 @@
 #include "syntax/WColorSyntaxServer.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/WLog.h"
 #include "syntax/WUnitScan.h"
@@ -230,13 +231,37 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
     range = checkMultiLineCommentCountWithHead(u"<!--", u"-->") ? wholeText() : lineRange(range);
     WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
     const WColor quote = *s->doublequoteColor();
-    const std::pair<const char*, WColor> order[] = {
-        {"single_quote", quote},           {"double_quote", quote},     {"tags", *s->tagColor()},
-        {"comments", *s->commentColor()}, {"others", *s->baseColor()}, {"refs", *s->refColor()},
-    };
-    for (const auto& [name, color] : order) {
-        for (const WRangeObj& r : classes[name]) setForegroundColorWith(color, r.range());
+    paintClasses(range, {{&classes["single_quote"], quote},
+                         {&classes["double_quote"], quote},
+                         {&classes["tags"], *s->tagColor()},
+                         {&classes["comments"], *s->commentColor()},
+                         {&classes["others"], *s->baseColor()},
+                         {&classes["refs"], *s->refColor()}});
+}
+
+void WColorSyntaxServer::paintClasses(WRange range,
+                                      const std::vector<std::pair<const WRangeArray*, WColor>>& classes) {
+    if (range.length < (1u << 16)) {
+        for (const auto& [ranges, color] : classes) {
+            for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
+        }
+        return;
     }
+    // A long range (a whole text): the classes are laid into a table first, so
+    // the runs are rebuilt once instead of split at every token.
+    std::vector<WColor> colors;
+    std::vector<uint8_t> ids(range.length, 0);
+    for (const auto& [ranges, color] : classes) {
+        auto known = std::find(colors.begin(), colors.end(), color);
+        if (known == colors.end()) known = colors.insert(colors.end(), color);
+        auto id = static_cast<uint8_t>(known - colors.begin() + 1);
+        for (const WRangeObj& r : *ranges) {
+            uint32_t from = std::max(r.location(), range.location);
+            uint32_t to = std::min(r.maxRange(), range.maxRange());
+            if (from < to) std::memset(ids.data() + (from - range.location), id, to - from);
+        }
+    }
+    mTextStorage->setForegroundColors(range, ids.data(), colors);
 }
 
 void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {
@@ -317,14 +342,11 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
         text, range, rules.head, rules.tail, rules.single, keywords, rules.variableHead, rules.tokenCharacters);
 
     const WColor quote = *s->doublequoteColor();
-    auto paint = [&](const char* name, const WColor& color) {
-        for (const WRangeObj& r : classes[name]) setForegroundColorWith(color, r.range());
-    };
-    paint("single_quote", quote);
-    paint("double_quote", quote);
-    paint("single_comment", commentColor);
-    if (rules.paintsMultiComments) paint("multi_comment", commentColor);
-    paint("others", *s->baseColor());
-    if (rules.paintsVariables) paint("variables", *s->variableColor());
-    paint("keywords", *s->keywordColor());
+    std::vector<std::pair<const WRangeArray*, WColor>> order = {
+        {&classes["single_quote"], quote}, {&classes["double_quote"], quote}, {&classes["single_comment"], commentColor}};
+    if (rules.paintsMultiComments) order.push_back({&classes["multi_comment"], commentColor});
+    order.push_back({&classes["others"], *s->baseColor()});
+    if (rules.paintsVariables) order.push_back({&classes["variables"], *s->variableColor()});
+    order.push_back({&classes["keywords"], *s->keywordColor()});
+    paintClasses(range, order);
 }

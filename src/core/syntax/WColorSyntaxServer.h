@@ -88,6 +88,9 @@ public:
     static std::string classesAsJSON(const WRangeDictionary& classes);
 
 private:
+    // Paints classes in order, later ones over earlier ones, as setForegroundColorWith
+    // would, in one pass when the range is long.
+    void paintClasses(WRange range, const std::vector<std::pair<const WRangeArray*, WColor>>& classes);
     void colourScript(WRange range, const ScriptRules& rules);
     WRange lineRange(WRange range) const;
     WRange wholeText() const;

@@ -269,6 +269,38 @@ void WAttributeRuns::replace(WRange range, uint32_t newLength) {
     coalesceAround(range.location);
 }
 
+void WAttributeRuns::replaceRuns(WRange range, std::vector<Run> runs) {
+    range = clipped(range, mLength);
+    eraseRuns(range.location, range.maxRange());
+    uint32_t added = 0;
+    for (const Run& run : runs) added += run.length;
+    if (added == 0) return;
+    Place place = splitAt(range.location);
+    Chunk& head = mChunks[place.chunk];
+    Chunk tail;
+    tail.runs.assign(head.runs.begin() + static_cast<ptrdiff_t>(place.run), head.runs.end());
+    tail.length = head.length - (range.location - place.chunkStart);
+    head.runs.resize(place.run);
+    head.length = range.location - place.chunkStart;
+    std::vector<Chunk> middle;
+    for (size_t i = 0; i < runs.size(); i += kMaxRuns / 2) {
+        Chunk chunk;
+        chunk.runs.assign(runs.begin() + static_cast<ptrdiff_t>(i),
+                          runs.begin() + static_cast<ptrdiff_t>(std::min(runs.size(), i + kMaxRuns / 2)));
+        for (const Run& run : chunk.runs) chunk.length += run.length;
+        middle.push_back(std::move(chunk));
+    }
+    middle.push_back(std::move(tail));
+    mChunks.insert(mChunks.begin() + static_cast<ptrdiff_t>(place.chunk) + 1, std::make_move_iterator(middle.begin()),
+                   std::make_move_iterator(middle.end()));
+    mLength += added;
+    std::erase_if(mChunks, [](const Chunk& chunk) { return chunk.runs.empty(); });
+    if (mChunks.empty()) mChunks.emplace_back();
+    resetHint();
+    coalesceAround(range.location + added);
+    coalesceAround(range.location);
+}
+
 // ---------------------------------------------------------------- WTextStorage
 
 WTextStorage::WTextStorage() = default;
@@ -277,6 +309,43 @@ WTextStorage::WTextStorage(std::u16string_view text) {
     mString.reserve(text.size() + text.size() / 8 + 4096);
     mString.assign(text);
     for (WAttributeRuns& runs : mRuns) runs.replace({0, 0}, length());
+}
+
+void WTextStorage::takeString(std::u16string&& text) {
+    WRange old{0, length()};
+    mString = std::move(text);
+    for (WAttributeRuns& r : mRuns) r.replace(old, length());
+    if (mPendingChange) mPendingChange = WRange{0, length()};
+    std::vector<WTextStorageListener*> listeners = mListeners;
+    for (WTextStorageListener* listener : listeners) listener->textStorageDidReplaceCharacters(*this, old, length());
+}
+
+void WTextStorage::setForegroundColors(WRange range, const uint8_t* ids, const std::vector<WColor>& colors) {
+    range = clipped(range, length());
+    if (range.length == 0) return;
+    std::vector<uint32_t> values(colors.size() + 1, 0);
+    for (size_t i = 0; i < colors.size(); ++i) values[i + 1] = internValue(WAttributeName::ForegroundColor, colors[i]);
+    WAttributeRuns& fg = runs(WAttributeName::ForegroundColor);
+    std::vector<WAttributeRuns::Run> painted;
+    uint32_t lo = range.maxRange(), hi = 0;
+    fg.enumerate(range, [&](uint32_t old, WRange part) {
+        for (uint32_t i = part.location; i < part.maxRange();) {
+            uint8_t id = ids[i - range.location];
+            uint32_t j = i + 1;
+            while (j < part.maxRange() && ids[j - range.location] == id) ++j;
+            uint32_t value = id ? values[id] : old;
+            if (value != old) {
+                lo = std::min(lo, i);
+                hi = std::max(hi, j);
+            }
+            if (!painted.empty() && painted.back().value == value) painted.back().length += j - i;
+            else painted.push_back({j - i, value});
+            i = j;
+        }
+    });
+    if (hi <= lo) return;
+    fg.replaceRuns(range, std::move(painted));
+    noteAttributeChange({lo, hi - lo});
 }
 
 void WTextStorage::beginEditing() { ++mEditDepth; }

@@ -67,15 +67,17 @@ public:
     // of the first replaced character, or of the one before an insertion (the one
     // after, at the start of the text).
     void replace(WRange range, uint32_t newLength);
+    struct Run {
+        uint32_t length;
+        uint32_t value;
+    };
+    // Replaces the runs over range by runs (whose lengths add up to range.length).
+    void replaceRuns(WRange range, std::vector<Run> runs);
     // Calls fn(value, range) for each run overlapping range, clipped to it.
     void enumerate(WRange range, const std::function<void(uint32_t, WRange)>& fn) const;
     size_t runCount() const;
 
 private:
-    struct Run {
-        uint32_t length;
-        uint32_t value;
-    };
     struct Chunk {
         std::vector<Run> runs;
         uint32_t length = 0;
@@ -146,6 +148,9 @@ public:
     void setBackgroundColor(const WColor& color, WRange range) {
         addAttribute(WAttributeName::BackgroundColor, color, range);
     }
+    // Paints a long range in one pass: ids holds one entry per position of range,
+    // 0 leaving the colour there as it is and n giving it colors[n - 1].
+    void setForegroundColors(WRange range, const uint8_t* ids, const std::vector<WColor>& colors);
 
     // The attributes at index and, when asked, the longest range inside inRange over
     // which all of them stay the same. An index at or past the end answers no
@@ -163,6 +168,8 @@ public:
     // attributes of the first replaced character (of the one before an insertion).
     void replaceCharactersInRange(WRange range, std::u16string_view text);
     void setString(std::u16string_view text) { replaceCharactersInRange({0, length()}, text); }
+    // The same, taking the text over without copying it.
+    void takeString(std::u16string&& text);
 
     void addListener(WTextStorageListener* listener);
     void removeListener(WTextStorageListener* listener);

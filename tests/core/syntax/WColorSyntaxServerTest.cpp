@@ -4,6 +4,7 @@
 
 #include "SyntaxFixture.h"
 #include "syntax/WColorSyntaxServer.h"
+#include "text/WStringUtils.h"
 
 namespace {
 
@@ -40,6 +41,8 @@ protected:
 
     void open(std::u16string_view text, int32_t type) {
         storage.setString(text);
+        // A replaced text keeps the attributes of what it replaced: start uncoloured.
+        storage.removeAttribute(WAttributeName::ForegroundColor, {0, storage.length()});
         engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, type);
         engine->adjustColorSyntaxWithRange({0, storage.length()}, &font);
     }
@@ -211,4 +214,38 @@ TEST_F(ColorSyntaxServerTest, RangesPastTheTextAreCut) {
     engine->adjustColorSyntaxWithRange({WNotFound, 1}, nullptr);
     EXPECT_EQ(at(u"x"), kBase);
     EXPECT_EQ(storage.length(), 8u);
+}
+
+TEST_F(ColorSyntaxServerTest, WholeTextPaintingMatchesLineByLinePainting) {
+    // A long text is painted in one pass; it must come out as painting it line by line does.
+    std::u16string html, php;
+    for (int i = 0; i < 3000; ++i) {
+        html += u"<p class=\"c" + std::u16string(1, char16_t(u'a' + i % 26)) + u"\">text &amp; it's <b>x</b></p>\r";
+        php += u"echo $v" + std::u16string(1, char16_t(u'a' + i % 26)) + u" . 'q' . \"w\"; // c\r";
+    }
+    for (auto [text, type] : {std::pair{html, WColorSyntaxServer::kHTML}, std::pair{php, WColorSyntaxServer::kPHP}}) {
+        ASSERT_GT(text.size(), 1u << 16);
+        open(text, type);
+        WTextStorage byLines(text);
+        auto lineEngine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&byLines, type);
+        for (const WRangeObj& line : WStringUtils::rangesOfLines(text, {0, static_cast<uint32_t>(text.size())}))
+            lineEngine->adjustColorSyntaxWithRange(line.range(), &font);
+        std::vector<std::pair<WRange, std::optional<WColor>>> a, b;
+        auto collect = [](WTextStorage& s, auto& out) {
+            s.enumerateAttribute(WAttributeName::ForegroundColor, {0, s.length()},
+                                 [&](const WAttributeValue* v, WRange r) {
+                                     out.push_back({r, v ? std::optional<WColor>(std::get<WColor>(*v)) : std::nullopt});
+                                 });
+        };
+        collect(storage, a);
+        collect(byLines, b);
+        size_t first = 0;
+        while (first < std::min(a.size(), b.size()) && a[first] == b[first]) ++first;
+        EXPECT_EQ(first, a.size()) << "type " << type << " differs at run " << first << " of " << a.size() << "/"
+                                   << b.size() << " at " << (first < a.size() ? a[first].first.location : 0) << "+"
+                                   << (first < a.size() ? a[first].first.length : 0) << " vs "
+                                   << (first < b.size() ? b[first].first.length : 0);
+        EXPECT_EQ(a.size(), b.size());
+        EXPECT_GT(a.size(), 10000u);
+    }
 }
