@@ -316,15 +316,7 @@ void MyDocument::adjustPopupButtons()
     myTextTypePopupButton->setCurrentIndex(myTextTypePopupButton->findData(static_cast<int>(mTextType)));
 }
 
-void MyDocument::adjustDocumentSettings()
-{
-    // The colouring engine for mTextType is made here, with its mode settings.
-}
-
-void MyDocument::validateColorSyntax()
-{
-    // The colouring engine recolours the whole text here.
-}
+// adjustDocumentSettings and validateColorSyntax are in MyDocumentColoring.cpp.
 
 void MyDocument::setWordWrapped(bool wrapped)
 {

@@ -5,12 +5,14 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "document/WTextType.h"
+#include "syntax/WColorSyntaxServer.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 
@@ -18,6 +20,7 @@ class QComboBox;
 class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
+class WSyntaxHighlighter;
 class WTextViewWidget;
 
 // One open file, or one new text, with its window. The text in the window is
@@ -59,6 +62,9 @@ public:
     void adjustDocumentSettings();
     // Colours the whole text again.
     void validateColorSyntax();
+    // Colours again around an edit: the lines of range, or the whole text when the edit
+    // opened or closed a multi-line comment.
+    void validateColorSyntax(WRange range);
     void setWordWrapped(bool wrapped);
     void setTextViewFontName(const QString& name);
     void setTextViewFontSize(float size);
@@ -108,6 +114,8 @@ private:
     WDocumentWindow* myWindow = nullptr;
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
+    std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
+    WSyntaxHighlighter* mHighlighter = nullptr;              // owned by the text view's QTextDocument
     WRange mSelectedRange;
     uint32_t mDocumentEncoding = WShiftJISEncoding;
     WReturnCodeType mReturnCodeType = WCR_type;
