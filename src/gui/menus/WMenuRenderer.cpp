@@ -32,7 +32,7 @@ QString titleOf(const WMenuItem& item)
     return title;
 }
 
-void fill(QMenu* qmenu, WMenu& model);
+void fill(QMenu* qmenu, WMenu& model, QObject* context);
 
 void addItem(QMenu* qmenu, WMenuItem& item)
 {
@@ -44,7 +44,7 @@ void addItem(QMenu* qmenu, WMenuItem& item)
     if (WMenu* submenu = item.submenu()) {
         auto* sub = new QMenu(titleOf(item), qmenu);
         sub->setProperty(kRenderedProperty, true);
-        fill(sub, *submenu);
+        fill(sub, *submenu, sub);
         action = sub->menuAction();
         qmenu->addAction(action);
     } else {
@@ -59,13 +59,15 @@ void addItem(QMenu* qmenu, WMenuItem& item)
     }
 }
 
-void fill(QMenu* qmenu, WMenu& model)
+// The connections live as long as context: the model's holder for the menu
+// rendered into, so that rendering again does not stack them up.
+void fill(QMenu* qmenu, WMenu& model, QObject* context)
 {
     for (const auto& item : model.itemArray())
         addItem(qmenu, *item);
-    QObject::connect(qmenu, &QMenu::aboutToShow, qmenu, [qmenu] { WMenuRenderer::validate(qmenu); });
+    QObject::connect(qmenu, &QMenu::aboutToShow, context, [qmenu] { WMenuRenderer::validate(qmenu); });
     // Closed, the items take their shortcuts again; a shortcut is validated when it is used.
-    QObject::connect(qmenu, &QMenu::aboutToHide, qmenu, [qmenu] {
+    QObject::connect(qmenu, &QMenu::aboutToHide, context, [qmenu] {
         for (QAction* action : qmenu->actions()) {
             if (WMenuItem* item = WMenuRenderer::itemOf(action); item && !item->action().empty())
                 action->setEnabled(true);
@@ -111,11 +113,13 @@ void WMenuRenderer::render(std::unique_ptr<WMenu> model, QMenu* target)
         }
     }
     for (QObject* child : target->children()) {
-        if (child->property(kRenderedProperty).toBool() || child->objectName() == QStringLiteral("wexelMenuModel"))
+        if (child->property(kRenderedProperty).toBool() || child->objectName() == QStringLiteral("wexelMenuModel")) {
+            child->setParent(nullptr);  // out of the menu's children at once
             child->deleteLater();
+        }
     }
     auto* holder = new ModelHolder(std::move(model), target);
-    fill(target, holder->model());
+    fill(target, holder->model(), holder);
 }
 
 QMenu* WMenuRenderer::createMenu(std::unique_ptr<WMenu> model, QWidget* parent)
