@@ -1,0 +1,113 @@
+// Typing into a 10 MB HTML document (with comments) in a real document window,
+// offscreen: each key goes in as a real key event, and the time runs until the
+// colouring engine has recoloured, the changed blocks are repainted and the
+// visible text has been drawn again. Reports the median and the worst key.
+//
+// WEXEL_BENCH_HTML names a real HTML file to build the document from (the
+// script bench/syntax.sh passes Debian's reference manual).
+#include <QApplication>
+#include <QTest>
+#include <QTextBlock>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "document/MyDocument.h"
+#include "editor/WTextViewWidget.h"
+#include "platform/WLog.h"
+
+namespace {
+
+QByteArray htmlDocument() {
+    std::string source;
+    if (const char* path = std::getenv("WEXEL_BENCH_HTML")) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        source = s.str();
+    }
+    if (source.empty()) {
+        for (int i = 0; i < 2000; ++i)
+            source += "<div class=\"section\"><h2 id=\"s" + std::to_string(i) +
+                      "\">節の見出し &amp; title</h2>\n<p>日本語の段落です。It's <a href=\"x.html\">a link</a>.</p>\n";
+    }
+    QByteArray out;
+    out.reserve(10'100'000);
+    size_t sinceComment = 0;
+    while (out.size() < 10'000'000) {
+        for (size_t at = 0; at < source.size() && out.size() < 10'000'000;) {
+            size_t nl = source.find('\n', at);
+            nl = nl == std::string::npos ? source.size() : nl + 1;
+            out.append(source.data() + at, static_cast<qsizetype>(nl - at));
+            sinceComment += nl - at;
+            at = nl;
+            if (sinceComment > 65536) {
+                out += "<!-- section note: reviewed -->\n";
+                sinceComment = 0;
+            }
+        }
+    }
+    return out;
+}
+
+void BM_TypeInWindow(benchmark::State& state) {
+    QByteArray bytes = htmlDocument();
+    MyDocument document;
+    QString error;
+    if (!document.loadDataRepresentation(
+            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
+            "HTML file", &error)) {
+        state.SkipWithError("the document did not load");
+        return;
+    }
+    bytes.clear();
+    document.windowControllerDidLoadNib();
+    WTextViewWidget* view = document.textView();
+    view->window()->resize(900, 700);
+    view->window()->show();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+
+    // Type in the middle, in an ordinary line of prose.
+    QTextBlock block = view->document()->findBlock(view->document()->characterCount() / 2);
+    while (block.isValid() && !block.text().contains(QStringLiteral("<p>"))) block = block.next();
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    view->setTextCursor(cursor);
+    view->centerCursor();
+    for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();
+
+    std::vector<double> times;
+    int step = 0;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        // Words typed, then taken back with backspace, so the text keeps its size.
+        if (step % 20 < 10) QTest::keyClick(view, static_cast<char>('a' + step % 26));
+        else QTest::keyClick(view, Qt::Key_Backspace);
+        QCoreApplication::processEvents();   // the queued block repaint
+        view->viewport()->repaint();         // and the drawing of what is visible
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        ++step;
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_ms"] = times[times.size() / 2];
+    state.counters["worst_ms"] = times.back();
+}
+
+}  // namespace
+
+BENCHMARK(BM_TypeInWindow)->Iterations(200)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    WLog::setSink([](std::string_view) {});
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

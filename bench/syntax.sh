@@ -1,0 +1,79 @@
+#!/bin/sh
+# Syntax colouring, measured side by side in one run:
+#   1. colouring a whole 10 MB file of real HTML (Debian's Japanese reference
+#      manual, repeated) and one of real Perl (Debian's Perl modules):
+#      wexel-tool colour  vs  kate-syntax-highlighter -f html   (wexel must be >= 10x faster)
+#   2. the core edit benchmark: one character typed in the middle of 10 MB HTML
+#      with comments and of 10 MB PHP (bench_syntax_edit; median <= 10 ms, worst <= 25 ms)
+# What is missing is installed with apt: libkf5syntaxhighlighting-tools,
+# debian-reference-ja (the Perl modules come with perl itself).
+#
+# usage: bench/syntax.sh [BUILD_DIR]      (default: build; RUNS=n sets the runs, 3)
+set -eu
+cd "$(dirname "$0")/.."
+build=${1:-build}
+tool=${WEXEL_TOOL:-$build/src/tool/wexel-tool}
+runs=${RUNS:-3}
+[ -x "$tool" ] || { echo "no $tool: build wexel-tool first" >&2; exit 2; }
+export WEXEL_RESOURCES="$PWD/resources" LC_ALL=C.UTF-8
+
+need=""
+command -v kate-syntax-highlighter >/dev/null 2>&1 || need="$need libkf5syntaxhighlighting-tools"
+ls /usr/share/debian-reference/*.ja.html >/dev/null 2>&1 || need="$need debian-reference-ja"
+if [ -n "$need" ]; then
+  if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+  # shellcheck disable=SC2086
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $need >/dev/null
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT INT TERM
+
+# 10 MB (10,000,000 bytes) of each, cut at a line end.
+fill() {  # fill OUT FILE...
+  out=$1; shift
+  : > "$out.src"
+  for f in "$@"; do cat "$f" >> "$out.src"; done
+  : > "$out"
+  while [ "$(wc -c < "$out")" -lt 10000000 ]; do cat "$out.src" >> "$out"; done
+  head -c 10000000 "$out" | sed '$d' > "$out.cut" && mv "$out.cut" "$out"
+  rm -f "$out.src"
+}
+fill "$work/manual.html" /usr/share/debian-reference/*.ja.html
+fill "$work/modules.pl" $(find /usr/share/perl -name '*.pm' | sort)
+
+best() {  # best SECONDS-FILE: the smallest of the runs
+  sort -n "$1" | head -n 1
+}
+timeit() {  # timeit LABEL COMMAND...: best wall time of $runs runs, output to /dev/null
+  label=$1; shift
+  : > "$work/$label.times"
+  i=0
+  while [ $i -lt "$runs" ]; do
+    start=$(date +%s.%N)
+    "$@" > /dev/null
+    end=$(date +%s.%N)
+    echo "$end - $start" | bc >> "$work/$label.times"
+    i=$((i + 1))
+  done
+  best "$work/$label.times"
+}
+
+echo "whole-file colouring, best of $runs runs (seconds):"
+for pair in "manual.html X/HTML" "modules.pl perl"; do
+  set -- $pair
+  file=$work/$1
+  wexel=$(timeit "wexel-$1" "$tool" colour --type "$2" "$file")
+  kate=$(timeit "kate-$1" kate-syntax-highlighter -f html -o "$work/kate.html" "$file")
+  ratio=$(echo "scale=1; $kate / $wexel" | bc)
+  printf '  %-12s %6s MB  wexel-tool colour %8.3f   kate-syntax-highlighter %8.3f   %sx\n' \
+    "$1" "$(echo "scale=1; $(wc -c < "$file") / 1000000" | bc)" "$wexel" "$kate" "$ratio"
+done
+
+bench=$build/bench/bench_syntax_edit
+if [ -x "$bench" ]; then
+  echo "one character typed in the middle of 10 MB, 400 keystrokes each:"
+  WEXEL_BENCH_HTML="$work/manual.html" "$bench" --benchmark_filter=TypeInto 2>/dev/null |
+    sed -n 's/^BM_\([A-Za-z]*\).*cpu_median_ms=\([0-9.]*\) cpu_worst_ms=\([0-9.]*\) median_ms=\([0-9.]*\) worst_ms=\([0-9.k]*\).*/  \1: median \4 ms, worst \5 ms (cpu time: median \2 ms, worst \3 ms)/p'
+fi
+echo "load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg)"
