@@ -41,6 +41,18 @@ public:
     // UTF-8 of the text with the markup characters escaped and CR as the line end.
     void appendEscaped(std::u16string_view text) {
         for (size_t i = 0; i < text.size(); ++i) {
+            // Plain ASCII goes across in one stretch.
+            size_t plain = i;
+            while (plain < text.size() && text[plain] < 0x80 && text[plain] != u'&' && text[plain] != u'<' &&
+                   text[plain] != u'>' && text[plain] != u'\r')
+                ++plain;
+            if (plain > i) {
+                size_t at = mBuffer.size();
+                mBuffer.resize(at + (plain - i));
+                for (size_t k = i; k < plain; ++k) mBuffer[at + (k - i)] = static_cast<char>(text[k]);
+                i = plain;
+                if (i == text.size()) break;
+            }
             char32_t c = text[i];
             if (c < 0x80) {
                 switch (c) {

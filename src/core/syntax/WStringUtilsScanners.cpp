@@ -17,6 +17,23 @@ using wscan::matchesAt;
 
 bool inSet(char16_t unit, std::u16string_view set) { return set.find(unit) != std::u16string_view::npos; }
 
+// A character set asked once per unit of a long text: a table for ASCII, the
+// (rare) other members searched.
+class UnitSet {
+public:
+    explicit UnitSet(std::u16string_view members) {
+        for (char16_t c : members) {
+            if (c < 128) mAscii[c] = true;
+            else mOthers += c;
+        }
+    }
+    bool contains(char16_t c) const { return c < 128 ? mAscii[c] : inSet(c, mOthers); }
+
+private:
+    bool mAscii[128] = {};
+    std::u16string mOthers;
+};
+
 // Letter case folded for the searches that ignore it: ASCII, Latin-1, Greek,
 // Cyrillic and the full-width Latin letters.
 char16_t foldCase(char16_t c) {
@@ -323,7 +340,8 @@ WRangeDictionary WStringUtils::rangesOfColorSyntaxWith(std::u16string_view targe
 
     range = clip(target, range);
     const uint32_t end = range.maxRange();
-    const std::u16string_view tokens = tokenChars ? *tokenChars : kDefaultTokenCharacters;
+    const UnitSet tokens(tokenChars ? *tokenChars : kDefaultTokenCharacters);
+    const UnitSet variableHeads(variableHead);
     const bool multi = !multiCommentHead.empty() && !multiCommentTail.empty();
     ClassSink sink{&others, range.location};
     // Whether a token is in the list is all that matters, so a hashed set answers.
@@ -426,19 +444,19 @@ WRangeDictionary WStringUtils::rangesOfColorSyntaxWith(std::u16string_view targe
             p = closed ? q + 1 : p + 1;
             continue;
         }
-        if (!variableHead.empty() && inSet(c, variableHead)) {
+        if (variableHeads.contains(c)) {
             sink.flushTo(p);
             sink.pending = p;
             if (p + 2 >= end) break;  // too near the end to hold a name: no class
             uint32_t q = p + 1;
-            while (q < end && inSet(target[q], tokens)) ++q;
+            while (q < end && tokens.contains(target[q])) ++q;
             sink.emit(variables, p, q);
             p = q;
             continue;
         }
-        if (keywords && inSet(c, tokens)) {
+        if (keywords && tokens.contains(c)) {
             uint32_t q = p + 1;
-            while (q < end && inSet(target[q], tokens)) ++q;
+            while (q < end && tokens.contains(target[q])) ++q;
             if (keywordSet.count(target.substr(p, q - p))) sink.emit(keywordRanges, p, q);
             p = q;
             continue;
@@ -481,18 +499,15 @@ WRangeDictionary WStringUtils::rangesOfHMLSyntaxWith(std::u16string_view target,
             sink.flushTo(p);
             sink.pending = p;
             uint32_t q = p;
-            while (q < end - 1 && target[q] != u'>') {
+            while (q < end - 1) {
+                q = wscan::findAny(target, q, end - 1, u'>', u'"', u'\'');
+                if (q >= end - 1 || target[q] == u'>') break;
                 char16_t u = target[q];
-                if (u == u'"' || u == u'\'') {
-                    if (q > sink.pending) tags.emplace_back(sink.pending, q - sink.pending);
-                    uint32_t r = q + 1;
-                    while (r < end - 1 && target[r] != u) ++r;
-                    (u == u'"' ? doubles : singles).emplace_back(q, r + 1 - q);
-                    sink.pending = r + 1;
-                    q = r + 1;
-                    continue;
-                }
-                ++q;
+                if (q > sink.pending) tags.emplace_back(sink.pending, q - sink.pending);
+                uint32_t r = wscan::findAny(target, q + 1, end - 1, u, u, u);
+                (u == u'"' ? doubles : singles).emplace_back(q, r + 1 - q);
+                sink.pending = r + 1;
+                q = r + 1;
             }
             if (q < end) {
                 tags.emplace_back(sink.pending, q + 1 - sink.pending);
