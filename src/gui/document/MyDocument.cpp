@@ -101,6 +101,7 @@ void MyDocument::windowControllerDidLoadNib()
             [this](int index) { setReturnCodeType(myReturnCodePopupButton->itemData(index).toInt()); });
     connect(myTextTypePopupButton, &QComboBox::activated, this,
             [this](int index) { textTypeMenuSelected(myTextTypePopupButton->itemData(index).toInt()); });
+    connect(myTextView, &WTextViewWidget::textReplaced, this, &MyDocument::textDidChange);
     connect(myTextView, &QPlainTextEdit::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView->document(), &QTextDocument::modificationChanged, this, &MyDocument::updateWindowTitle);
@@ -373,6 +374,12 @@ void MyDocument::setCurrentLineOfTextView(const QString& text)
 }
 
 // ---- notifications and naming -----------------------------------------------------------------
+
+void MyDocument::textDidChange(WRange oldRange, uint32_t newLength)
+{
+    mSelectedRange = {oldRange.location, newLength};
+    validateColorSyntax(mSelectedRange);
+}
 
 void MyDocument::textViewDidChangeSelection()
 {

@@ -99,6 +99,8 @@ signals:
     void becameMain(MyDocument* document);
 
 private:
+    // After each change of the text: the characters of oldRange became newLength characters.
+    void textDidChange(WRange oldRange, uint32_t newLength);
     void textViewDidChangeSelection();
     void updateWindowTitle();
     void readPreferences();
