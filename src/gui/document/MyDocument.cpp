@@ -14,6 +14,7 @@
 
 #include "app/WApplicationDel.h"
 #include "app/WPresenter.h"
+#include "app/WQtPlatform.h"
 #include "document/WDocumentCore.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WTextViewController.h"
@@ -117,10 +118,7 @@ void MyDocument::windowControllerDidLoadNib()
             myWindow->menuBar()->addMenu(menu);
     }
 
-    QFont font(mTextViewFontName);
-    font.setPointSizeF(mTextViewFontSize > 0 ? mTextViewFontSize : 12.0);
-    font.setStyleHint(QFont::TypeWriter);
-    myTextView->setFont(font);
+    myTextView->setFont(textViewFont());
 
     if (!mBufString) {
         myTextView->loadString(u"");
@@ -317,7 +315,20 @@ void MyDocument::adjustPopupButtons()
     myTextTypePopupButton->setCurrentIndex(myTextTypePopupButton->findData(static_cast<int>(mTextType)));
 }
 
-// adjustDocumentSettings and validateColorSyntax are in MyDocumentColoring.cpp.
+void MyDocument::adjustDocumentSettings()
+{
+    // The colouring engine for mTextType is made here, with its mode settings.
+}
+
+void MyDocument::validateColorSyntax()
+{
+    // The colouring engine recolours the whole text here.
+}
+
+void MyDocument::validateColorSyntax(WRange range)
+{
+    // The colouring engine recolours around the edited range here.
+}
 
 void MyDocument::setWordWrapped(bool wrapped)
 {
@@ -326,24 +337,23 @@ void MyDocument::setWordWrapped(bool wrapped)
         myTextView->setLineWrapMode(wrapped ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
+QFont MyDocument::textViewFont() const
+{
+    return WQtPlatform::fontNamed(mTextViewFontName, mTextViewFontSize);
+}
+
 void MyDocument::setTextViewFontName(const QString& name)
 {
     mTextViewFontName = name;
-    if (myTextView) {
-        QFont font = myTextView->font();
-        font.setFamily(name);
-        myTextView->setFont(font);
-    }
+    if (myTextView)
+        myTextView->setFont(textViewFont());
 }
 
 void MyDocument::setTextViewFontSize(float size)
 {
     mTextViewFontSize = size;
-    if (myTextView && size > 0) {
-        QFont font = myTextView->font();
-        font.setPointSizeF(size);
-        myTextView->setFont(font);
-    }
+    if (myTextView)
+        myTextView->setFont(textViewFont());
 }
 
 void MyDocument::setCurrentLineOfTextView(const QString& text)

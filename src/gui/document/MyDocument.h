@@ -1,18 +1,17 @@
 #pragma once
 
+#include <QFont>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "document/WTextType.h"
-#include "syntax/WColorSyntaxServer.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 
@@ -20,7 +19,6 @@ class QComboBox;
 class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
-class WSyntaxHighlighter;
 class WTextViewWidget;
 
 // One open file, or one new text, with its window. The text in the window is
@@ -79,6 +77,7 @@ public:
     bool isAutoIndented() const { return mAutoIndent; }
     bool storesWindowStatus() const { return mStoreWindowStatus; }
     const QString& textViewFontName() const { return mTextViewFontName; }
+    QFont textViewFont() const;
     float textViewFontSize() const { return mTextViewFontSize; }
 
     // The path of the document's file; empty for a new document.
@@ -116,9 +115,8 @@ private:
     WDocumentWindow* myWindow = nullptr;
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
-    std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
-    WSyntaxHighlighter* mHighlighter = nullptr;              // owned by the text view's QTextDocument
-    WRange mSelectedRange;
+    // The colouring engine (mColorSyntaxServer) belongs here, made by adjustDocumentSettings.
+    WRange mSelectedRange;  // where the text of the last edit now lies
     uint32_t mDocumentEncoding = WShiftJISEncoding;
     WReturnCodeType mReturnCodeType = WCR_type;
     WTextType mTextType = WTextPlain;
