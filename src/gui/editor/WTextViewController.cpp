@@ -113,6 +113,11 @@ WTextViewController* WTextViewController::installInDocument(MyDocument& document
     return controller;
 }
 
+WTextViewController* WTextViewController::controllerOf(const WTextViewWidget* widget)
+{
+    return widget ? widget->findChild<WTextViewController*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
+}
+
 // ---------------------------------------------------------------------------
 // Keys
 

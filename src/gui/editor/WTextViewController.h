@@ -36,6 +36,9 @@ public:
     // view beneath the text.
     static WTextViewController* installInDocument(MyDocument& document);
 
+    // The controller of a text widget, or null when it has none.
+    static WTextViewController* controllerOf(const WTextViewWidget* widget);
+
     WTextView& textView() { return mTextView; }
     WTextViewWidget* widget() const { return mWidget; }
 

@@ -42,6 +42,7 @@ protected:
         hooks.isAutoIndented = [this] { return autoIndent; };
         hooks.saveDocument = [this] { ++saves; };
         controller = new WTextViewController(view, hooks);
+    ASSERT_EQ(WTextViewController::controllerOf(view), controller);
 
         window->resize(400, 300);
         window->show();
@@ -247,6 +248,17 @@ TEST_F(KeyRouting, StandardActionsOnTheRealWidget)
     textView.performAction("cut:");
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("ab"));
     EXPECT_EQ(view->string(), u"\r\tx\ry");
+
+    load(u"one two\rthree", {5, 0});
+    textView.performAction("deleteForward:");
+    textView.performAction("deleteToEndOfLine:");
+    EXPECT_EQ(view->string(), u"one t\rthree");
+    textView.performAction("deleteToBeginningOfLine:");
+    EXPECT_EQ(view->string(), u"\rthree");
+    view->undo();
+    EXPECT_EQ(view->string(), u"one t\rthree");
+    textView.performAction("pageDown:");
+    EXPECT_EQ(caret(), 11u);
 }
 
 TEST_F(KeyRouting, DroppedFilesGoInAtTheSelection)
