@@ -28,11 +28,6 @@ std::u16string toU16(const QString& text)
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
 }
 
-QString toQString(std::u16string_view text)
-{
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 bool isModifierKey(int key)
 {
     switch (key) {
