@@ -81,6 +81,6 @@ gui=$build/bench/bench_gui_typing
 if [ -x "$gui" ]; then
   echo "keys typed into a 10 MB HTML window, 200 keys, key to repainted colours:"
   WEXEL_BENCH_HTML="$work/manual.html" "$gui" 2>/dev/null |
-    sed -n 's/^BM_\([A-Za-z]*\).*median_ms=\([0-9.]*\) worst_ms=\([0-9.k]*\).*/  \1: median \2 ms, worst \3 ms/p'
+    sed -n 's/^BM_\([A-Za-z]*\).*cpu_median_ms=\([0-9.]*\) cpu_worst_ms=\([0-9.]*\) median_ms=\([0-9.]*\) worst_ms=\([0-9.k]*\).*/  \1: median \4 ms, worst \5 ms (cpu time: median \2 ms, worst \3 ms)/p'
 fi
 echo "load average while measuring: $(cut -d' ' -f1-3 /proc/loadavg)"
