@@ -1,7 +1,8 @@
 #include "syntax/WColorSyntaxServer.h"
 
 #include <algorithm>
-#include <cstring>
+#include <climits>
+#include <cstdint>
 
 #include "platform/WLog.h"
 #include "syntax/WUnitScan.h"
@@ -247,21 +248,66 @@ void WColorSyntaxServer::paintClasses(WRange range,
         }
         return;
     }
-    // A long range (a whole text): the classes are laid into a table first, so
-    // the runs are rebuilt once instead of split at every token.
+    // A long range (a whole text): the runs are rebuilt once instead of split at
+    // every token. The scanners give each class in text order, and their classes
+    // do not overlap, so merging the lists gives the painting order's result.
     std::vector<WColor> colors;
-    std::vector<uint8_t> ids(range.length, 0);
+    std::vector<uint32_t> colorOf;
+    size_t total = 0;
     for (const auto& [ranges, color] : classes) {
         auto known = std::find(colors.begin(), colors.end(), color);
         if (known == colors.end()) known = colors.insert(colors.end(), color);
-        auto id = static_cast<uint8_t>(known - colors.begin() + 1);
-        for (const WRangeObj& r : *ranges) {
-            uint32_t from = std::max(r.location(), range.location);
-            uint32_t to = std::min(r.maxRange(), range.maxRange());
-            if (from < to) std::memset(ids.data() + (from - range.location), id, to - from);
+        colorOf.push_back(static_cast<uint32_t>(known - colors.begin()));
+        total += ranges->size();
+    }
+    std::vector<WTextStorage::ColorSpan> spans;
+    spans.reserve(total);
+    std::vector<size_t> next(classes.size(), 0);
+    bool overlapping = false;
+    for (uint32_t paintedTo = range.location;;) {
+        size_t best = classes.size();
+        uint32_t bestLocation = 0;
+        for (size_t c = 0; c < classes.size(); ++c) {
+            const WRangeArray& ranges = *classes[c].first;
+            while (next[c] < ranges.size() && ranges[next[c]].length() == 0) ++next[c];
+            if (next[c] == ranges.size()) continue;
+            uint32_t location = ranges[next[c]].location();
+            if (best == classes.size() || location < bestLocation) {
+                best = c;
+                bestLocation = location;
+            }
+        }
+        if (best == classes.size()) break;
+        WRange r = (*classes[best].first)[next[best]++].range();
+        uint32_t from = std::max(r.location, range.location);
+        uint32_t to = std::min(r.maxRange(), range.maxRange());
+        if (from >= to) continue;
+        if (from < paintedTo) {
+            overlapping = true;
+            break;
+        }
+        spans.push_back({from, to - from, colorOf[best]});
+        paintedTo = to;
+    }
+    if (overlapping) {
+        // Later classes paint over earlier ones: lay them into a table, then read it back.
+        std::vector<uint32_t> table(range.length, UINT32_MAX);
+        for (size_t c = 0; c < classes.size(); ++c) {
+            for (const WRangeObj& r : *classes[c].first) {
+                uint32_t from = std::max(r.location(), range.location);
+                uint32_t to = std::min(r.maxRange(), range.maxRange());
+                for (uint32_t i = from; i < to; ++i) table[i - range.location] = colorOf[c];
+            }
+        }
+        spans.clear();
+        for (uint32_t i = 0; i < range.length;) {
+            uint32_t j = i + 1;
+            while (j < range.length && table[j] == table[i]) ++j;
+            if (table[i] != UINT32_MAX) spans.push_back({range.location + i, j - i, table[i]});
+            i = j;
         }
     }
-    mTextStorage->setForegroundColors(range, ids.data(), colors);
+    mTextStorage->setForegroundColors(range, spans, colors);
 }
 
 void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {

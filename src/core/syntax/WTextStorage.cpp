@@ -320,20 +320,28 @@ void WTextStorage::takeString(std::u16string&& text) {
     for (WTextStorageListener* listener : listeners) listener->textStorageDidReplaceCharacters(*this, old, length());
 }
 
-void WTextStorage::setForegroundColors(WRange range, const uint8_t* ids, const std::vector<WColor>& colors) {
+void WTextStorage::setForegroundColors(WRange range, const std::vector<ColorSpan>& spans,
+                                      const std::vector<WColor>& colors) {
     range = clipped(range, length());
     if (range.length == 0) return;
-    std::vector<uint32_t> values(colors.size() + 1, 0);
-    for (size_t i = 0; i < colors.size(); ++i) values[i + 1] = internValue(WAttributeName::ForegroundColor, colors[i]);
+    std::vector<uint32_t> values(colors.size());
+    for (size_t i = 0; i < colors.size(); ++i) values[i] = internValue(WAttributeName::ForegroundColor, colors[i]);
     WAttributeRuns& fg = runs(WAttributeName::ForegroundColor);
     std::vector<WAttributeRuns::Run> painted;
+    painted.reserve(spans.size() + 16);
     uint32_t lo = range.maxRange(), hi = 0;
+    size_t k = 0;
     fg.enumerate(range, [&](uint32_t old, WRange part) {
-        for (uint32_t i = part.location; i < part.maxRange();) {
-            uint8_t id = ids[i - range.location];
-            uint32_t j = i + 1;
-            while (j < part.maxRange() && ids[j - range.location] == id) ++j;
-            uint32_t value = id ? values[id] : old;
+        for (uint32_t i = part.location, end = part.maxRange(); i < end;) {
+            while (k < spans.size() && spans[k].location + spans[k].length <= i) ++k;
+            uint32_t j, value;
+            if (k < spans.size() && spans[k].location <= i) {
+                j = std::min(end, spans[k].location + spans[k].length);
+                value = values[spans[k].color];
+            } else {
+                j = k < spans.size() ? std::min(end, spans[k].location) : end;
+                value = old;
+            }
             if (value != old) {
                 lo = std::min(lo, i);
                 hi = std::max(hi, j);

@@ -148,9 +148,14 @@ public:
     void setBackgroundColor(const WColor& color, WRange range) {
         addAttribute(WAttributeName::BackgroundColor, color, range);
     }
-    // Paints a long range in one pass: ids holds one entry per position of range,
-    // 0 leaving the colour there as it is and n giving it colors[n - 1].
-    void setForegroundColors(WRange range, const uint8_t* ids, const std::vector<WColor>& colors);
+    // Paints a long range in one pass. spans lie inside range, in text order, without
+    // overlapping; each gives its stretch colors[color]. The rest keeps its colour.
+    struct ColorSpan {
+        uint32_t location;
+        uint32_t length;
+        uint32_t color;
+    };
+    void setForegroundColors(WRange range, const std::vector<ColorSpan>& spans, const std::vector<WColor>& colors);
 
     // The attributes at index and, when asked, the longest range inside inRange over
     // which all of them stay the same. An index at or past the end answers no
