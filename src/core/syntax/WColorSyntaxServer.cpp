@@ -1,7 +1,6 @@
 #include "syntax/WColorSyntaxServer.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdint>
 
 #include "platform/WLog.h"
@@ -242,12 +241,12 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
 
 void WColorSyntaxServer::paintClasses(WRange range,
                                       const std::vector<std::pair<const WRangeArray*, WColor>>& classes) {
-    if (range.length < (1u << 16)) {
+    auto oneByOne = [&] {
         for (const auto& [ranges, color] : classes) {
             for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
         }
-        return;
-    }
+    };
+    if (range.length < (1u << 16)) return oneByOne();
     // A long range (a whole text): the runs are rebuilt once instead of split at
     // every token. The scanners give each class in text order, and their classes
     // do not overlap, so merging the lists gives the painting order's result.
@@ -289,24 +288,7 @@ void WColorSyntaxServer::paintClasses(WRange range,
         spans.push_back({from, to - from, colorOf[best]});
         paintedTo = to;
     }
-    if (overlapping) {
-        // Later classes paint over earlier ones: lay them into a table, then read it back.
-        std::vector<uint32_t> table(range.length, UINT32_MAX);
-        for (size_t c = 0; c < classes.size(); ++c) {
-            for (const WRangeObj& r : *classes[c].first) {
-                uint32_t from = std::max(r.location(), range.location);
-                uint32_t to = std::min(r.maxRange(), range.maxRange());
-                for (uint32_t i = from; i < to; ++i) table[i - range.location] = colorOf[c];
-            }
-        }
-        spans.clear();
-        for (uint32_t i = 0; i < range.length;) {
-            uint32_t j = i + 1;
-            while (j < range.length && table[j] == table[i]) ++j;
-            if (table[i] != UINT32_MAX) spans.push_back({range.location + i, j - i, table[i]});
-            i = j;
-        }
-    }
+    if (overlapping) return oneByOne();  // later classes paint over earlier ones
     mTextStorage->setForegroundColors(range, spans, colors);
 }
 
