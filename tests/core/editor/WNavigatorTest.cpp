@@ -5,9 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "WMemoryTextView.h"
 #include "editor/WNavigator.h"
-#include "editor/WTextView.h"
 #include "menus/WMenu.h"
 #include "platform/WPlainPlatform.h"
 
@@ -104,33 +102,6 @@ TEST(Navigator, MenuItemsCarryTheirRanges)
     ASSERT_NE(second.attachedRange(), nullptr);
     EXPECT_EQ(*second.attachedRange(), (WRange{6, 2}));
     EXPECT_TRUE(WNavigator::navigatorMenu(u"a { }", Plain)->isEmpty());
-}
-
-TEST(TextViewMenu, IsFixedWithTheDataBuiltSubmenus)
-{
-    WMemoryTextView view(u"abc", {1, 1});
-    WTextView textView(view);
-    const auto menu = textView.menuForEvent();
-    std::vector<std::u16string> shown;
-    std::vector<std::string> actions;
-    for (const auto& item : menu->itemArray()) {
-        shown.push_back(item->isSeparatorItem() ? u"-" : item->title());
-        actions.push_back(item->action());
-        EXPECT_TRUE(item->keyEquivalent().empty());
-    }
-    EXPECT_EQ(shown, (std::vector<std::u16string>{u"Cut", u"Copy", u"Paste", u"Select All", u"-", u"Information", u"-",
-                                                  u"HTML Tags", u"URLs", u"Tools"}));
-    EXPECT_EQ(actions[0], "cut:");
-    EXPECT_EQ(actions[3], "selectAll:");
-    EXPECT_EQ(actions[5], "showInformationDialog:");
-    for (size_t i = 7; i < 10; ++i) {
-        EXPECT_TRUE(actions[i].empty());
-        EXPECT_TRUE(menu->itemAtIndex(i).hasSubmenu());
-    }
-    // Its clipboard commands reach the widget through the responder.
-    EXPECT_TRUE(textView.tryToPerform("copy:", nullptr));
-    EXPECT_EQ(view.clipboard, u"b");
-    EXPECT_FALSE(textView.tryToPerform("showInformationDialog:", nullptr));
 }
 
 }  // namespace

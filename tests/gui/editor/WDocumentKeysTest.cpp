@@ -60,6 +60,14 @@ TEST(DocumentKeys, SchemeFromThePreferencesActsOnTheDocument)
     view->setSelectedRange({0, 0});
     QTest::keyClick(view, Qt::Key_J, Qt::ControlModifier);
     EXPECT_EQ(view->selectedRange(), (WRange{8, 0}));
+
+    // Control-Q is the program's prefix here, not the menu's Quit.
+    prefs.tempDictionary().setInt(WWexelOriginal, "key_bind_type");
+    prefs.commit();
+    QTest::keyClick(view, Qt::Key_Q, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(view->selectedRange(), (WRange{12, 0}));
+    EXPECT_EQ(application->documentController().documents().size(), 1u);
     application->documentController().closeAllDocuments();
 }
 

@@ -129,20 +129,6 @@ TEST_F(KeyRouting, EmacsEscapeAndControlXPrefixes)
     EXPECT_EQ(view->string(), u"one z");
 }
 
-TEST_F(KeyRouting, ViSchemeMovesByLaidOutLines)
-{
-    scheme = WViLike;
-    load(u"abc\rdef\rghi", {1, 0});
-    ctrl(Qt::Key_J);
-    EXPECT_EQ(caret(), 5u);
-    key(Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(caret(), 9u);
-    ctrl(Qt::Key_K);
-    EXPECT_EQ(caret(), 5u);
-    ctrl(Qt::Key_X);
-    EXPECT_EQ(view->string(), u"abc\ref\rghi");
-}
-
 TEST_F(KeyRouting, ReturnIndentsUnderMappingSchemesOnly)
 {
     for (int32_t each : {WWexelOriginal, WEmacsLike, WViLike}) {
