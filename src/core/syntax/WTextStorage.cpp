@@ -305,6 +305,12 @@ void WAttributeRuns::replaceRuns(WRange range, std::vector<Run> runs) {
 
 WTextStorage::WTextStorage() = default;
 
+WTextStorage::~WTextStorage() {
+    std::vector<WTextStorageListener*> listeners;
+    listeners.swap(mListeners);
+    for (WTextStorageListener* listener : listeners) listener->textStorageWillDisappear(*this);
+}
+
 WTextStorage::WTextStorage(std::u16string_view text) {
     mString.reserve(text.size() + text.size() / 8 + 4096);
     mString.assign(text);

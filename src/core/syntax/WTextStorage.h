@@ -49,6 +49,8 @@ public:
                                                  uint32_t newLength) {}
     // The attributes really changed somewhere inside range (current positions).
     virtual void textStorageDidChangeAttributes(WTextStorage& storage, WRange range) {}
+    // The storage is going away: drop every pointer to it.
+    virtual void textStorageWillDisappear(WTextStorage& storage) {}
 };
 
 // The runs of one attribute over the text: a sequence of (length, value) pairs,
@@ -126,6 +128,7 @@ class WTextStorage {
 public:
     WTextStorage();
     explicit WTextStorage(std::u16string_view text);
+    ~WTextStorage();
     WTextStorage(const WTextStorage&) = delete;
     WTextStorage& operator=(const WTextStorage&) = delete;
 

@@ -24,7 +24,9 @@ WSyntaxHighlighter::WSyntaxHighlighter(QTextDocument* document, WTextStorage* st
     mStorage->addListener(this);
 }
 
-WSyntaxHighlighter::~WSyntaxHighlighter() { mStorage->removeListener(this); }
+WSyntaxHighlighter::~WSyntaxHighlighter() {
+    if (mStorage) mStorage->removeListener(this);
+}
 
 std::vector<WSyntaxHighlighter::Segment> WSyntaxHighlighter::segmentsOf(uint32_t position, uint32_t length) const {
     // The foreground and background runs of the stretch, cut where either changes.
@@ -76,6 +78,7 @@ size_t WSyntaxHighlighter::signatureOf(const std::vector<Segment>& segments) {
 }
 
 void WSyntaxHighlighter::highlightBlock(const QString& text) {
+    if (!mStorage) return;
     const QTextBlock block = currentBlock();
     auto position = static_cast<uint32_t>(block.position());
     if (position > mStorage->length()) return;  // the mirror has not caught up yet
@@ -93,7 +96,7 @@ void WSyntaxHighlighter::highlightBlock(const QString& text) {
 
 int WSyntaxHighlighter::repaintChangedBlocks(WRange range) {
     QTextDocument* doc = document();
-    if (!doc) return 0;
+    if (!doc || !mStorage) return 0;
     int repainted = 0;
     QTextBlock block = doc->findBlock(static_cast<int>(range.location));
     const uint32_t end = range.maxRange();

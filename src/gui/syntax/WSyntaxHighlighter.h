@@ -28,6 +28,7 @@ public:
 
     // WTextStorageListener
     void textStorageDidChangeAttributes(WTextStorage& storage, WRange range) override;
+    void textStorageWillDisappear(WTextStorage& storage) override { mStorage = nullptr; }
 
 protected:
     void highlightBlock(const QString& text) override;
@@ -42,7 +43,7 @@ private:
     std::vector<Segment> segmentsOf(uint32_t position, uint32_t length) const;
     static size_t signatureOf(const std::vector<Segment>& segments);
 
-    WTextStorage* mStorage;
+    WTextStorage* mStorage;  // null once the storage is gone (the widget dies before its document)
     std::optional<WRange> mPending;
     bool mRepaintQueued = false;
     std::vector<int> mPainted;

@@ -151,3 +151,16 @@ TEST(WTextStorage, ManyRunsStayCompactAfterRepainting) {
     storage.attributesAtIndex(123456, &run);
     EXPECT_EQ(run, (WRange{0, 200000}));
 }
+
+TEST(WTextStorage, ListenersHearWhenTheStorageGoesAway) {
+    struct Watcher : WTextStorageListener {
+        WTextStorage* storage = nullptr;
+        void textStorageWillDisappear(WTextStorage&) override { storage = nullptr; }
+    } watcher;
+    {
+        WTextStorage storage(u"x");
+        watcher.storage = &storage;
+        storage.addListener(&watcher);
+    }
+    EXPECT_EQ(watcher.storage, nullptr);
+}
