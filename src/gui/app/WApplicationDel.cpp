@@ -12,15 +12,11 @@
 #include "menus/WApplicationMenus.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
+#include "search/WDocumentSearch.h"
+#include "search/WSearchServer.h"
 
 namespace {
 WApplicationDel* sharedDelegate = nullptr;
-
-std::function<QObject*(QObject*)>& searchServerFactory()
-{
-    static std::function<QObject*(QObject*)> factory;
-    return factory;
-}
 
 QAction* findItem(QMenu* menu, const QString& title)
 {
@@ -69,7 +65,7 @@ WApplicationDel::~WApplicationDel()
     mDocumentController.reset();
     qDeleteAll(mMainMenus);
     mMainMenus.clear();
-    delete mSearchServer;
+    mSearchServer.reset();
     mPrefsServer.reset();
     if (sharedDelegate == this)
         sharedDelegate = nullptr;
@@ -80,16 +76,11 @@ WApplicationDel* WApplicationDel::shared()
     return sharedDelegate;
 }
 
-QObject* WApplicationDel::searchServer()
+WSearchServer& WApplicationDel::searchServer()
 {
-    if (!mSearchServer && searchServerFactory())
-        mSearchServer = searchServerFactory()(nullptr);
-    return mSearchServer;
-}
-
-void WApplicationDel::setSearchServerFactory(std::function<QObject*(QObject*)> factory)
-{
-    searchServerFactory() = std::move(factory);
+    if (!mSearchServer)
+        mSearchServer = std::make_unique<WSearchServer>();
+    return *mSearchServer;
 }
 
 std::optional<QVariantList> WApplicationDel::menuDict(const QString& name) const
@@ -173,6 +164,7 @@ void WApplicationDel::buildMainMenu()
     add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, onView(&WTextViewWidget::selectAll));
     edit->addSeparator();
     add(edit, QStringLiteral("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
+    WDocumentSearch::addFindMenu(edit, *controller);
 
     // Filled from data by the menu builders (constructMenus).
     auto* format = new QMenu(QStringLiteral("Format"));

@@ -15,6 +15,7 @@ class QMenu;
 class WDocumentController;
 class WGotoLineWindow;
 class WPrefsServer;
+class WSearchServer;
 
 // What exists once per application: the preference store, the shared main
 // menu, the document controller, the go-to-line window, the find panel
@@ -33,10 +34,8 @@ public:
     WPrefsServer& prefsServer() { return *mPrefsServer; }
     WDocumentController& documentController() { return *mDocumentController; }
 
-    // The find panel controller, made on the first call and kept. What makes it
-    // is registered by the find panel's own code.
-    QObject* searchServer();
-    static void setSearchServerFactory(std::function<QObject*(QObject* parent)> factory);
+    // The find panel controller, made on the first call and kept.
+    WSearchServer& searchServer();
 
     // The arrays behind the font menus: "font_family_array" and "font_size_array";
     // nothing for other names.
@@ -67,7 +66,7 @@ private:
     std::unique_ptr<WPrefsServer> mPrefsServer;
     std::unique_ptr<WDocumentController> mDocumentController;
     std::unique_ptr<WGotoLineWindow> myGotoLineWindow;
-    QObject* mSearchServer = nullptr;
+    std::unique_ptr<WSearchServer> mSearchServer;
     std::map<QString, QVariantList> mMenuDict;
     QList<QMenu*> mMainMenus;
 };

@@ -14,6 +14,7 @@
 #include "app/WQtPlatform.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
+#include "search/WSearchServer.h"
 
 namespace {
 class ApplicationTest : public ::testing::Test {
@@ -27,7 +28,6 @@ protected:
     void TearDown() override
     {
         application.reset();
-        WApplicationDel::setSearchServerFactory(nullptr);
         WPlatform::setShared(nullptr);
     }
 
@@ -45,16 +45,10 @@ TEST_F(ApplicationTest, SharedObjectsAreMadeOnceAndWhenNeeded)
     EXPECT_EQ(application->prefsServer().stringForKey("font_name"), platform.userFixedPitchFontName());
     EXPECT_TRUE(QFile::exists(folder.filePath("Wexel.plist")));
 
-    EXPECT_EQ(application->searchServer(), nullptr);  // nothing registered to make one
-    int made = 0;
-    WApplicationDel::setSearchServerFactory([&made](QObject*) {
-        ++made;
-        return new QObject;
-    });
-    QObject* first = application->searchServer();
-    EXPECT_NE(first, nullptr);
-    EXPECT_EQ(application->searchServer(), first);
-    EXPECT_EQ(made, 1);
+    // One find controller, kept with what it was told.
+    application->searchServer().setSearchString(u"needle");
+    EXPECT_EQ(&application->searchServer(), &application->searchServer());
+    EXPECT_EQ(application->searchServer().searchString(), u"needle");
 
     // Only the two font arrays are kept.
     EXPECT_FALSE(application->menuDict("font_family_array"));

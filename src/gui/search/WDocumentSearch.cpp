@@ -1,0 +1,186 @@
+#include "search/WDocumentSearch.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QKeySequence>
+#include <QMenu>
+#include <QTextDocument>
+
+#include <functional>
+
+#include "app/WApplicationDel.h"
+#include "app/WDocumentController.h"
+#include "app/WPresenter.h"
+#include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
+#include "editor/WTextViewWidget.h"
+#include "search/WFindDialog.h"
+#include "search/WSearchCommands.h"
+#include "search/WSearchServer.h"
+
+namespace {
+
+QString toQString(std::u16string_view text)
+{
+    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The document of the window the user works in: the one holding the focus (or
+// under the find dialog that holds it), else the one last in front.
+MyDocument* targetDocument(WDocumentController& controller)
+{
+    QWidget* window = QApplication::activeWindow();
+    if (QWidget* focused = QApplication::focusWidget())
+        window = focused->window();
+    if (auto* dialog = qobject_cast<WFindDialog*>(window))
+        window = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (window) {
+        for (const auto& document : controller.documents()) {
+            if (document->window() == window)
+                return document.get();
+        }
+    }
+    return controller.currentDocument();
+}
+
+}  // namespace
+
+WDocumentSearch* WDocumentSearch::of(MyDocument* document)
+{
+    if (!document || !document->window() || !document->textView())
+        return nullptr;
+    if (auto* existing = document->findChild<WDocumentSearch*>(QString(), Qt::FindDirectChildrenOnly))
+        return existing;
+    return new WDocumentSearch(document);
+}
+
+WDocumentSearch::WDocumentSearch(MyDocument* document) : QObject(document), mDocument(document)
+{
+    // The window goes before the document does; from then on nothing may reach its view.
+    connect(document->window(), &QObject::destroyed, this, &WDocumentSearch::forgetWindow);
+}
+
+WDocumentSearch::~WDocumentSearch()
+{
+    forgetWindow();
+}
+
+WFindDialog* WDocumentSearch::findDialog() const
+{
+    return myFindDialog;
+}
+
+void WDocumentSearch::forgetWindow()
+{
+    if (mShownOn)
+        mShownOn->forgetSearchCaller(this);
+    mShownOn = nullptr;
+}
+
+WSearchServer& WDocumentSearch::server()
+{
+    // The find commands exist only in a running application.
+    return WApplicationDel::shared()->searchServer();
+}
+
+void WDocumentSearch::addFindMenu(QMenu* editMenu, WDocumentController& controller)
+{
+    QMenu* find = editMenu->addMenu(QStringLiteral("Find"));
+    WDocumentController* documents = &controller;
+    auto add = [find, documents](const QString& title, const QList<QKeySequence>& shortcuts, auto command) {
+        QAction* action = find->addAction(title);
+        action->setShortcuts(shortcuts);
+        QObject::connect(action, &QAction::triggered, find, [documents, command] {
+            if (WDocumentSearch* search = of(targetDocument(*documents)))
+                std::invoke(command, search);
+        });
+    };
+    add(QStringLiteral("Find…"), {QKeySequence::Find}, &WDocumentSearch::searchShowWindow);
+    // F3 too, since the key schemes may take Ctrl-G for themselves.
+    add(QStringLiteral("Find Next"), {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_F3)},
+        &WDocumentSearch::searchForward);
+    add(QStringLiteral("Find Previous"),
+        {QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_G), QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+        &WDocumentSearch::searchBackward);
+    add(QStringLiteral("Use Selection for Find"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
+        &WDocumentSearch::setSelectionToSearch);
+    find->addSeparator();
+    add(QStringLiteral("Replace"), {}, &WDocumentSearch::replace);
+    add(QStringLiteral("Replace and Find"), {}, &WDocumentSearch::replaceAndFindAgain);
+    add(QStringLiteral("Replace All"), {}, [](WDocumentSearch* search) { search->doReplaceAll(); });
+}
+
+// ---- the commands ----------------------------------------------------------------------------
+
+void WDocumentSearch::searchShowWindow()
+{
+    WSearchServer& shared = server();
+    shared.showSearchWindow(this);
+    mShownOn = &shared;
+    if (!myFindDialog)
+        myFindDialog = new WFindDialog(*this, mDocument->window());
+    myFindDialog->showSearchWindow(shared);
+}
+
+void WDocumentSearch::searchForward()
+{
+    doSearch(WSearchForward);
+}
+
+void WDocumentSearch::searchBackward()
+{
+    doSearch(WSearchBackward);
+}
+
+void WDocumentSearch::setSelectionToSearch()
+{
+    WSearchCommands(*this, server()).setSelectionToSearch();
+}
+
+void WDocumentSearch::replace()
+{
+    WSearchCommands(*this, server()).replace();
+}
+
+void WDocumentSearch::replaceAndFindAgain()
+{
+    WSearchCommands(*this, server()).replaceAndFindAgain();
+}
+
+bool WDocumentSearch::doSearch(WSearchDirection direction)
+{
+    return WSearchCommands(*this, server()).doSearch(direction);
+}
+
+uint32_t WDocumentSearch::doReplaceAll()
+{
+    return WSearchCommands(*this, server()).doReplaceAll();
+}
+
+// ---- what the core commands ask of the document ----------------------------------------------
+
+WTextViewPlatform& WDocumentSearch::searchTextView()
+{
+    return *mDocument->textView();
+}
+
+void WDocumentSearch::validateColorSyntax()
+{
+    mDocument->validateColorSyntax();
+}
+
+void WDocumentSearch::updateChangeCount()
+{
+    // The whole-text replacement is an edit of the QTextDocument and normally
+    // marks it already; make sure closing the window asks all the same.
+    QTextDocument* text = mDocument->textView()->document();
+    if (!text->isModified())
+        text->setModified(true);
+}
+
+void WDocumentSearch::showReplacedAllDialog(uint32_t count)
+{
+    WPresenter::shared().askLater(mDocument->window(), toQString(WSearchCommands::replacedAllTitle),
+                                  toQString(WSearchCommands::replacedAllMessage(count)),
+                                  {toQString(WSearchCommands::replacedAllButton)}, [](int) {});
+}
