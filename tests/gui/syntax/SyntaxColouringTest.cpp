@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
+
+#include <fstream>
 #include <set>
 
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
 #include "platform/WLog.h"
+#include "platform/WPlainPlatform.h"
 #include "syntax/WSyntaxHighlighter.h"
 
 namespace {
@@ -140,6 +144,52 @@ TEST_F(SyntaxColouringTest, UndoNeverUndoesAColour) {
     EXPECT_EQ(shownAt(3, 4), QColor::fromRgbF(0x1F / 255.0f, 0x23 / 255.0f, 0x28 / 255.0f));
     EXPECT_EQ(storageColorAt(11), tag);
     EXPECT_EQ(shownAt(4, 0), comment);
+}
+
+TEST(SyntaxModeSettings, ModeFilesOverrideFontSizeAndWrappingPerType) {
+    // Private resources: HTML fixes size and wrapping, PHP says nothing about them.
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const std::filesystem::path root = folder.path().toStdString();
+    std::filesystem::create_directories(root / "resources");
+    std::filesystem::create_directories(root / "home" / "Library" / "Wexel" / "settings");
+    const std::string colours =
+        "background_color = #FFFFFF\nbase_string_color = #000001\ncomment_color = #000002\n"
+        "keyword_color = #000003\ndoublequote_color = #000004\nvariable_color = #000005\n"
+        "tag_color = #000006\nref_color = #000007\n";
+    std::ofstream(root / "resources" / "html_settings.txt") << colours << "font_size = 20\nis_word_wrapped = yes\n";
+    std::ofstream(root / "resources" / "php_settings.txt") << colours;
+    std::ofstream(root / "resources" / "php_keywords.txt") << "echo";
+    // The user's copy changes one key; the others stay as shipped.
+    std::ofstream(root / "home" / "Library" / "Wexel" / "settings" / "html_settings.txt") << "is_word_wrapped = no\n";
+    WPlainPlatform platform;
+    platform.home = root / "home";
+    platform.resourceFolders = {root / "resources"};
+    WPlatform::setShared(&platform);
+
+    MyDocument document;
+    const QByteArray text = "<p>x</p>\n";
+    QString error;
+    ASSERT_TRUE(document.loadDataRepresentation(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), size_t(text.size())), "HTML file",
+        &error));
+    document.windowControllerDidLoadNib();
+    EXPECT_FLOAT_EQ(document.textViewFontSize(), 20.0f);
+    EXPECT_FALSE(document.isWordWrapped());
+    EXPECT_EQ(document.textView()->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_EQ(document.textView()->textStorage().attributesAtIndex(0).font->size, 20.0);
+
+    // A type whose settings leave both keys out keeps the document's values, and
+    // its new engine colours by the new rules at once.
+    document.setWordWrapped(true);
+    document.textTypeMenuSelected(WTextPHP);
+    EXPECT_EQ(document.textType(), WTextPHP);
+    EXPECT_FLOAT_EQ(document.textViewFontSize(), 20.0f);
+    EXPECT_TRUE(document.isWordWrapped());
+    auto color = document.textView()->textStorage().attributesAtIndex(0).foregroundColor;
+    ASSERT_TRUE(color);
+    EXPECT_NEAR(color->blue * 255, 1.0, 0.01);  // "<p>x</p>" is ordinary text in PHP
+    WPlatform::setShared(nullptr);
 }
 
 int main(int argc, char** argv) {
