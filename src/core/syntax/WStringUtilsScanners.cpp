@@ -95,6 +95,12 @@ WRangeArray delimitedSpans(std::u16string_view target, WRange range, std::u16str
     return result;
 }
 
+// Room for the ranges a long scan finds, so that the arrays never move while
+// growing: pages reserved but not reached cost nothing.
+void reserveFor(WRangeDictionary& classes, WRange range) {
+    for (auto& [name, ranges] : classes) ranges.reserve(std::max<size_t>(name == "others" ? 500 : 100, range.length / 8));
+}
+
 // The pending-text bookkeeping both colour scanners share: whatever lies between
 // classified spans goes to "others".
 struct ClassSink {
@@ -336,9 +342,8 @@ WRangeDictionary WStringUtils::rangesOfColorSyntaxWith(std::u16string_view targe
     WRangeArray& keywordRanges = result["keywords"];
     WRangeArray& variables = result["variables"];
     WRangeArray& others = result["others"];
-    others.reserve(500);
-
     range = clip(target, range);
+    reserveFor(result, range);
     const uint32_t end = range.maxRange();
     const UnitSet tokens(tokenChars ? *tokenChars : kDefaultTokenCharacters);
     const UnitSet variableHeads(variableHead);
@@ -477,9 +482,8 @@ WRangeDictionary WStringUtils::rangesOfHMLSyntaxWith(std::u16string_view target,
     WRangeArray& singles = result["single_quote"];
     WRangeArray& doubles = result["double_quote"];
     WRangeArray& refs = result["refs"];
-    others.reserve(500);
-
     range = clip(target, range);
+    reserveFor(result, range);
     const uint32_t end = range.maxRange();
     ClassSink sink{&others, range.location};
     uint32_t p = range.location;
