@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QFile>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -69,6 +70,28 @@ TEST(DocumentKeys, SchemeFromThePreferencesActsOnTheDocument)
     EXPECT_EQ(view->selectedRange(), (WRange{12, 0}));
     EXPECT_EQ(application->documentController().documents().size(), 1u);
     application->documentController().closeAllDocuments();
+}
+
+}  // namespace
+
+namespace {
+
+// The strip beneath the text lists the definitions of the text as it is when
+// the menu opens; choosing one selects it.
+TEST(BottomView, NavigatorFollowsTheTextAndSelects)
+{
+    WTextViewWidget view;
+    int32_t textType = 1;
+    WBottomView bottom(&view, [&textType] { return textType; });
+    view.loadString(u"body { color: red }\rh1, h2 { margin: 0 }\r");
+    EXPECT_TRUE(std::unique_ptr<QMenu>(bottom.menuForEvent())->isEmpty());  // plain text
+
+    textType = 5;  // CSS
+    std::unique_ptr<QMenu> menu(bottom.menuForEvent());
+    ASSERT_EQ(menu->actions().size(), 2);
+    EXPECT_EQ(menu->actions().at(1)->text(), QStringLiteral("h1, h2 "));
+    menu->actions().at(1)->trigger();
+    EXPECT_EQ(view.selectedRange(), (WRange{20, 7}));
 }
 
 }  // namespace
