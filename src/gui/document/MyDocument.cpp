@@ -315,20 +315,7 @@ void MyDocument::adjustPopupButtons()
     myTextTypePopupButton->setCurrentIndex(myTextTypePopupButton->findData(static_cast<int>(mTextType)));
 }
 
-void MyDocument::adjustDocumentSettings()
-{
-    // The colouring engine for mTextType is made here, with its mode settings.
-}
-
-void MyDocument::validateColorSyntax()
-{
-    // The colouring engine recolours the whole text here.
-}
-
-void MyDocument::validateColorSyntax(WRange range)
-{
-    // The colouring engine recolours around the edited range here.
-}
+// adjustDocumentSettings and validateColorSyntax are in MyDocumentColoring.cpp.
 
 void MyDocument::setWordWrapped(bool wrapped)
 {

@@ -6,12 +6,14 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "document/WTextType.h"
+#include "syntax/WColorSyntaxServer.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 
@@ -19,6 +21,7 @@ class QComboBox;
 class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
+class WSyntaxHighlighter;
 class WTextViewWidget;
 
 // One open file, or one new text, with its window. The text in the window is
@@ -115,7 +118,8 @@ private:
     WDocumentWindow* myWindow = nullptr;
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
-    // The colouring engine (mColorSyntaxServer) belongs here, made by adjustDocumentSettings.
+    std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
+    WSyntaxHighlighter* mHighlighter = nullptr;              // owned by the text view's QTextDocument
     WRange mSelectedRange;  // where the text of the last edit now lies
     uint32_t mDocumentEncoding = WShiftJISEncoding;
     WReturnCodeType mReturnCodeType = WCR_type;
