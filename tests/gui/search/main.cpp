@@ -2,24 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "platform/WLog.h"
-
-namespace {
-void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    // The offscreen platform reports every window feature it lacks.
-    if (message.contains(QStringLiteral("This plugin does not support")))
-        return;
-    std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
-}
-}  // namespace
 
 int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(quietMessages);
     WLog::setSink([](std::string_view) {});
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
