@@ -79,8 +79,11 @@ void WDocumentSearch::forgetWindow()
 
 WSearchServer& WDocumentSearch::server()
 {
-    // The find commands exist only in a running application.
-    return WApplicationDel::shared()->searchServer();
+    if (WApplicationDel* application = WApplicationDel::shared())
+        return application->searchServer();
+    // A document window made outside the application (a tool, a benchmark) still finds.
+    static WSearchServer standalone;
+    return standalone;
 }
 
 void WDocumentSearch::addFindMenu(QMenu* editMenu, WDocumentController& controller)
