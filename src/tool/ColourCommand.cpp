@@ -2,6 +2,8 @@
 // coloured as the editor colours it, with the shipped settings and the user's overrides.
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,15 +18,23 @@ namespace {
 
 constexpr std::string_view kUsage = "colour --type Plain|X/HTML|Indexed|w-markup|CSS|perl|PHP|ruby FILE";
 
-// The page goes out in pieces of a megabyte: a 10 MB text makes a page of
-// tens of megabytes that need never be held whole.
+// The page goes out in blocks of a megabyte through one buffer that is written
+// into directly: a 10 MB text makes a page of tens of megabytes, and going
+// through std::string appends one character at a time costs more than the
+// colouring itself.
 class PageWriter {
 public:
-    PageWriter() { mBuffer.reserve(kBlock + 256); }
+    PageWriter() : mBuffer(new char[kBlock + kSlack]) {}
     bool failed() const { return mFailed; }
     void append(std::string_view bytes) {
-        mBuffer.append(bytes);
-        if (mBuffer.size() >= kBlock) flush();
+        if (bytes.size() > kSlack) {
+            flush();
+            write(bytes.data(), bytes.size());
+            return;
+        }
+        std::memcpy(mBuffer.get() + mUsed, bytes.data(), bytes.size());
+        mUsed += bytes.size();
+        if (mUsed >= kBlock) flush();
     }
     void appendHex(const WColor& color) {
         static const char digits[] = "0123456789abcdef";
@@ -40,58 +50,68 @@ public:
     }
     // UTF-8 of the text with the markup characters escaped and CR as the line end.
     void appendEscaped(std::u16string_view text) {
-        for (size_t i = 0; i < text.size(); ++i) {
-            // Plain ASCII goes across in one stretch.
-            size_t plain = i;
-            while (plain < text.size() && text[plain] < 0x80 && text[plain] != u'&' && text[plain] != u'<' &&
-                   text[plain] != u'>' && text[plain] != u'\r')
-                ++plain;
-            if (plain > i) {
-                size_t at = mBuffer.size();
-                mBuffer.resize(at + (plain - i));
-                for (size_t k = i; k < plain; ++k) mBuffer[at + (k - i)] = static_cast<char>(text[k]);
-                i = plain;
-                if (i == text.size()) break;
-            }
-            char32_t c = text[i];
-            if (c < 0x80) {
-                switch (c) {
-                case u'&': mBuffer += "&amp;"; break;
-                case u'<': mBuffer += "&lt;"; break;
-                case u'>': mBuffer += "&gt;"; break;
-                case u'\r': mBuffer += '\n'; break;
-                default: mBuffer += static_cast<char>(c);
-                }
-                continue;
-            }
-            if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-            } else if (c >= 0xD800 && c < 0xE000) {
-                c = 0xFFFD;  // a lone surrogate cannot be written
-            }
-            if (c < 0x800) {
-                mBuffer += static_cast<char>(0xC0 | (c >> 6));
-            } else if (c < 0x10000) {
-                mBuffer += static_cast<char>(0xE0 | (c >> 12));
-                mBuffer += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            } else {
-                mBuffer += static_cast<char>(0xF0 | (c >> 18));
-                mBuffer += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-                mBuffer += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            }
-            mBuffer += static_cast<char>(0x80 | (c & 0x3F));
-            if (mBuffer.size() >= kBlock) flush();
+        // A unit takes at most 5 bytes ("&amp;"), so a slice of kSlack / 5 units
+        // always fits in the slack past the block.
+        constexpr size_t kSlice = kSlack / 5 - 1;
+        const char16_t* p = text.data();
+        const char16_t* end = p + text.size();
+        while (p < end) {
+            const char16_t* stop = end - p > static_cast<ptrdiff_t>(kSlice) ? p + kSlice : end;
+            // A surrogate pair is never cut between two slices.
+            if (stop < end && stop[-1] >= 0xD800 && stop[-1] < 0xDC00) ++stop;
+            mUsed = static_cast<size_t>(escape(p, stop, mBuffer.get() + mUsed) - mBuffer.get());
+            if (mUsed >= kBlock) flush();
+            p = stop;
         }
-        if (mBuffer.size() >= kBlock) flush();
     }
     void flush() {
-        if (!mFailed && !mBuffer.empty()) mFailed = std::fwrite(mBuffer.data(), 1, mBuffer.size(), stdout) != mBuffer.size();
-        mBuffer.clear();
+        write(mBuffer.get(), mUsed);
+        mUsed = 0;
     }
 
 private:
     static constexpr size_t kBlock = 1 << 20;
-    std::string mBuffer;
+    static constexpr size_t kSlack = 64 * 1024;
+
+    // Writes [p, end) as escaped UTF-8 at out; answers the end of what it wrote.
+    static char* escape(const char16_t* p, const char16_t* end, char* out) {
+        while (p < end) {
+            char32_t c = *p++;
+            if (c < 0x80) {
+                switch (c) {
+                case u'&': std::memcpy(out, "&amp;", 5); out += 5; break;
+                case u'<': std::memcpy(out, "&lt;", 4); out += 4; break;
+                case u'>': std::memcpy(out, "&gt;", 4); out += 4; break;
+                case u'\r': *out++ = '\n'; break;
+                default: *out++ = static_cast<char>(c);
+                }
+                continue;
+            }
+            if (c >= 0xD800 && c < 0xDC00 && p < end && *p >= 0xDC00 && *p < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+            } else if (c >= 0xD800 && c < 0xE000) {
+                c = 0xFFFD;  // a lone surrogate cannot be written
+            }
+            if (c < 0x800) {
+                *out++ = static_cast<char>(0xC0 | (c >> 6));
+            } else if (c < 0x10000) {
+                *out++ = static_cast<char>(0xE0 | (c >> 12));
+                *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            } else {
+                *out++ = static_cast<char>(0xF0 | (c >> 18));
+                *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+                *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            }
+            *out++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+        return out;
+    }
+    void write(const char* bytes, size_t size) {
+        if (!mFailed && size > 0) mFailed = std::fwrite(bytes, 1, size, stdout) != size;
+    }
+
+    std::unique_ptr<char[]> mBuffer;
+    size_t mUsed = 0;
     bool mFailed = false;
 };
 
@@ -119,14 +139,24 @@ int runColour(std::span<char*> arguments) {
         paper = settings->backgroundColor().value_or(paper);
         ink = settings->baseColor().value_or(ink);
     }
-    // Each colour the text uses becomes a class of the page's style sheet.
+    // Each colour the text uses becomes a class of the page's style sheet. The
+    // storage keeps one value object per distinct colour, so runs are matched to
+    // their class by that object's address: a run then costs no comparison of colours.
     std::vector<WColor> colors;
+    std::vector<const WAttributeValue*> classValues;
+    std::vector<std::string> openings;
     const std::u16string& text = storage.string();
     storage.enumerateAttribute(WAttributeName::ForegroundColor, {0, storage.length()},
                                [&](const WAttributeValue* value, WRange) {
-                                   if (value && std::find(colors.begin(), colors.end(), std::get<WColor>(*value)) ==
-                                                    colors.end())
-                                       colors.push_back(std::get<WColor>(*value));
+                                   if (!value || std::find(classValues.begin(), classValues.end(), value) !=
+                                                     classValues.end())
+                                       return;
+                                   classValues.push_back(value);
+                                   const WColor& color = std::get<WColor>(*value);
+                                   auto known = std::find(colors.begin(), colors.end(), color);
+                                   if (known == colors.end()) known = colors.insert(colors.end(), color);
+                                   openings.push_back("<span class=\"c" + std::to_string(known - colors.begin()) +
+                                                      "\">");
                                });
     PageWriter page;
     page.append("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>");
@@ -142,6 +172,8 @@ int runColour(std::span<char*> arguments) {
         page.append("; }\n");
     }
     page.append("</style></head>\n<body><pre>");
+    const WAttributeValue* lastValue = nullptr;
+    std::string_view opening;
     storage.enumerateAttribute(WAttributeName::ForegroundColor, {0, storage.length()},
                                [&](const WAttributeValue* value, WRange run) {
                                    std::u16string_view piece(text.data() + run.location, run.length);
@@ -149,9 +181,12 @@ int runColour(std::span<char*> arguments) {
                                        page.appendEscaped(piece);
                                        return;
                                    }
-                                   size_t index = std::find(colors.begin(), colors.end(), std::get<WColor>(*value)) -
-                                                  colors.begin();
-                                   page.append("<span class=\"c" + std::to_string(index) + "\">");
+                                   if (value != lastValue) {
+                                       lastValue = value;
+                                       opening = openings[std::find(classValues.begin(), classValues.end(), value) -
+                                                          classValues.begin()];
+                                   }
+                                   page.append(opening);
                                    page.appendEscaped(piece);
                                    page.append("</span>");
                                });
