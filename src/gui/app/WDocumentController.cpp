@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "app/WPresenter.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"

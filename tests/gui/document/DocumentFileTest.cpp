@@ -63,6 +63,14 @@ TEST_F(DocumentFileTest, ShiftJISWithCRLFOpensEditsAndSavesByteForByte)
     EXPECT_EQ(readFile(file), "<p>abc</p>\r\n" + kNihongoSJIS + "\r\nxyz");
     EXPECT_FALSE(document->isDocumentEdited());
     EXPECT_FALSE(document->window()->isWindowModified());
+
+    // Undoing back to what was saved is unedited again; one step further is edited.
+    QTest::keyClicks(document->textView(), "!");
+    EXPECT_TRUE(document->isDocumentEdited());
+    document->textView()->undo();
+    EXPECT_FALSE(document->isDocumentEdited());
+    document->textView()->undo();
+    EXPECT_TRUE(document->isDocumentEdited());
 }
 
 TEST_F(DocumentFileTest, ShippedSampleShowsShiftJISAndCRLFAndSavesUnchanged)
