@@ -4,12 +4,17 @@
 #include <cstdint>
 
 #include "platform/WLog.h"
+#include "syntax/WMarkupScan.h"
 #include "syntax/WUnitScan.h"
 #include "text/WStringUtils.h"
 
 namespace {
 
 constexpr std::u16string_view kKeywordSeparators = u", \t\r\n";
+
+// From this length on, a range is painted in one pass over the storage's runs
+// rather than token by token.
+constexpr uint32_t kLongRange = 1u << 16;
 
 WColorSyntaxServer::PreferenceColors& preferenceColors() {
     static WColorSyntaxServer::PreferenceColors source;
@@ -229,8 +234,29 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
         return;
     }
     range = checkMultiLineCommentCountWithHead(u"<!--", u"-->") ? wholeText() : lineRange(range);
-    WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
     const WColor quote = *s->doublequoteColor();
+    if (range.length >= kLongRange) {
+        // A long range (a whole text): the scanner's pieces come in text order without
+        // overlapping, so they are painted as they come, neighbours of one colour
+        // joined, with no class lists kept and merged.
+        using wscan::MarkupClass;
+        const std::vector<WColor> colors = {*s->tagColor(), *s->commentColor(), *s->baseColor(), quote,
+                                            *s->refColor()};
+        const uint32_t colorOf[] = {0, 1, 2, 3, 3, 4};  // by MarkupClass
+        std::vector<WTextStorage::ColorSpan> spans;
+        spans.reserve(range.length / 4);
+        wscan::scanMarkup(mTextStorage->string(), range, [&](MarkupClass kind, uint32_t location, uint32_t length) {
+            uint32_t color = colorOf[static_cast<size_t>(kind)];
+            if (!spans.empty() && spans.back().color == color &&
+                spans.back().location + spans.back().length == location)
+                spans.back().length += length;
+            else
+                spans.push_back({location, length, color});
+        });
+        mTextStorage->setForegroundColors(range, spans, colors);
+        return;
+    }
+    WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
     paintClasses(range, {{&classes["single_quote"], quote},
                          {&classes["double_quote"], quote},
                          {&classes["tags"], *s->tagColor()},
@@ -246,7 +272,7 @@ void WColorSyntaxServer::paintClasses(WRange range,
             for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
         }
     };
-    if (range.length < (1u << 16)) return oneByOne();
+    if (range.length < kLongRange) return oneByOne();
     // A long range (a whole text): the runs are rebuilt once instead of split at
     // every token. The scanners give each class in text order, and their classes
     // do not overlap, so merging the lists gives the painting order's result.

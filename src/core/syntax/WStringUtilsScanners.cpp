@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "syntax/WMarkupScan.h"
 #include "syntax/WUnitScan.h"
 #include "text/WStringUtils.h"
 
@@ -484,52 +485,10 @@ WRangeDictionary WStringUtils::rangesOfHMLSyntaxWith(std::u16string_view target,
     WRangeArray& refs = result["refs"];
     range = clip(target, range);
     reserveFor(result, range);
-    const uint32_t end = range.maxRange();
-    ClassSink sink{&others, range.location};
-    uint32_t p = range.location;
-    while (p < end) {
-        // Jump to the next unit that can start something; what lies between stays pending.
-        p = wscan::findAny(target, p, end, u'<', u'&', u'<');
-        if (p >= end) break;
-        const char16_t c = target[p];
-        if (c == u'<' && matchesAt(target, p, end, u"<!--")) {
-            uint32_t close = wscan::find(target, p, end, u"-->");
-            uint32_t after = close < end ? close + 3 : end;
-            sink.emit(comments, p, after);
-            p = after;
-            continue;
-        }
-        if (c == u'<') {
-            sink.flushTo(p);
-            sink.pending = p;
-            uint32_t q = p;
-            while (q < end - 1) {
-                q = wscan::findAny(target, q, end - 1, u'>', u'"', u'\'');
-                if (q >= end - 1 || target[q] == u'>') break;
-                char16_t u = target[q];
-                if (q > sink.pending) tags.emplace_back(sink.pending, q - sink.pending);
-                uint32_t r = wscan::findAny(target, q + 1, end - 1, u, u, u);
-                (u == u'"' ? doubles : singles).emplace_back(q, r + 1 - q);
-                sink.pending = r + 1;
-                q = r + 1;
-            }
-            if (q < end) {
-                tags.emplace_back(sink.pending, q + 1 - sink.pending);
-                sink.pending = q + 1;
-            }
-            p = q + 1;
-            continue;
-        }
-        // "&": a character reference up to ";" or the range end.
-        uint32_t q = p;
-        if (p + 1 < end) {
-            q = p + 1;
-            while (q < end - 1 && target[q] != u';') ++q;
-        }
-        sink.emit(refs, p, q + 1);
-        p = q + 1;
-    }
-    if (p <= end) sink.flushTo(std::min(p, end));
+    WRangeArray* byClass[] = {&tags, &comments, &others, &singles, &doubles, &refs};
+    wscan::scanMarkup(target, range, [&](wscan::MarkupClass kind, uint32_t location, uint32_t length) {
+        byClass[static_cast<size_t>(kind)]->emplace_back(location, length);
+    });
     return result;
 }
 
