@@ -270,10 +270,22 @@ void WAttributeRuns::replace(WRange range, uint32_t newLength) {
 }
 
 void WAttributeRuns::replaceRuns(WRange range, std::vector<Run> runs) {
+    std::vector<Chunk> middle;
+    uint32_t added = 0;
+    for (size_t i = 0; i < runs.size(); i += kMaxRuns / 2) {
+        Chunk chunk;
+        chunk.runs.assign(runs.begin() + static_cast<ptrdiff_t>(i),
+                          runs.begin() + static_cast<ptrdiff_t>(std::min(runs.size(), i + kMaxRuns / 2)));
+        for (const Run& run : chunk.runs) chunk.length += run.length;
+        added += chunk.length;
+        middle.push_back(std::move(chunk));
+    }
+    replaceWithChunks(range, std::move(middle), added);
+}
+
+void WAttributeRuns::replaceWithChunks(WRange range, std::vector<Chunk> middle, uint32_t added) {
     range = clipped(range, mLength);
     eraseRuns(range.location, range.maxRange());
-    uint32_t added = 0;
-    for (const Run& run : runs) added += run.length;
     if (added == 0) return;
     Place place = splitAt(range.location);
     Chunk& head = mChunks[place.chunk];
@@ -282,14 +294,6 @@ void WAttributeRuns::replaceRuns(WRange range, std::vector<Run> runs) {
     tail.length = head.length - (range.location - place.chunkStart);
     head.runs.resize(place.run);
     head.length = range.location - place.chunkStart;
-    std::vector<Chunk> middle;
-    for (size_t i = 0; i < runs.size(); i += kMaxRuns / 2) {
-        Chunk chunk;
-        chunk.runs.assign(runs.begin() + static_cast<ptrdiff_t>(i),
-                          runs.begin() + static_cast<ptrdiff_t>(std::min(runs.size(), i + kMaxRuns / 2)));
-        for (const Run& run : chunk.runs) chunk.length += run.length;
-        middle.push_back(std::move(chunk));
-    }
     middle.push_back(std::move(tail));
     mChunks.insert(mChunks.begin() + static_cast<ptrdiff_t>(place.chunk) + 1, std::make_move_iterator(middle.begin()),
                    std::make_move_iterator(middle.end()));
@@ -299,6 +303,71 @@ void WAttributeRuns::replaceRuns(WRange range, std::vector<Run> runs) {
     resetHint();
     coalesceAround(range.location + added);
     coalesceAround(range.location);
+}
+
+WAttributeRuns::Repaint::Repaint(WAttributeRuns& runs, WRange range)
+    : mRuns(runs), mRange(clipped(range, runs.mLength)), mPos(mRange.location), mLo(mRange.maxRange()) {
+    Place place = runs.locate(mRange.location);
+    mChunk = place.chunk;
+    mRun = place.run;
+    mRunStart = place.runStart;
+    mNew.emplace_back();
+}
+
+void WAttributeRuns::Repaint::paint(uint32_t location, uint32_t length, uint32_t value) {
+    // What reaches back over an earlier piece or out of the range is cut off.
+    uint32_t from = std::max({location, mPos, mRange.location});
+    uint32_t to = std::min(location + length, mRange.maxRange());
+    if (to <= from) return;
+    keepTo(from);
+    layOut(to, value, false);
+}
+
+WRange WAttributeRuns::Repaint::finish() {
+    keepTo(mRange.maxRange());
+    if (mHi <= mLo) return {mRange.location, 0};  // nothing changed: the old runs stay
+    mRuns.replaceWithChunks(mRange, std::move(mNew), mRange.length);
+    return {mLo, mHi - mLo};
+}
+
+void WAttributeRuns::Repaint::keepTo(uint32_t to) { layOut(to, 0, true); }
+
+void WAttributeRuns::Repaint::layOut(uint32_t to, uint32_t value, bool keep) {
+    while (mPos < to) {
+        // The old runs are read where they lie; the new ones go to chunks of their own.
+        while (mRun >= mRuns.mChunks[mChunk].runs.size()) {
+            ++mChunk;
+            mRun = 0;
+        }
+        const Run& old = mRuns.mChunks[mChunk].runs[mRun];
+        uint32_t oldEnd = mRunStart + old.length;
+        uint32_t stop = std::min(to, oldEnd);
+        uint32_t now = keep ? old.value : value;
+        if (now != old.value) {
+            mLo = std::min(mLo, mPos);
+            mHi = std::max(mHi, stop);
+        }
+        append(stop - mPos, now);
+        mPos = stop;
+        if (stop == oldEnd) {
+            mRunStart = oldEnd;
+            ++mRun;
+        }
+    }
+}
+
+void WAttributeRuns::Repaint::append(uint32_t length, uint32_t value) {
+    if (length == 0) return;
+    if (!mNew.back().runs.empty() && mNew.back().runs.back().value == value) {
+        mNew.back().runs.back().length += length;
+        mNew.back().length += length;
+        return;
+    }
+    if (mNew.back().runs.size() >= kMaxRuns / 2) mNew.emplace_back();
+    Chunk& chunk = mNew.back();
+    if (chunk.runs.empty()) chunk.runs.reserve(kMaxRuns / 2);
+    chunk.runs.push_back({length, value});
+    chunk.length += length;
 }
 
 // ---------------------------------------------------------------- WTextStorage
@@ -328,38 +397,15 @@ void WTextStorage::takeString(std::u16string&& text) {
 
 void WTextStorage::setForegroundColors(WRange range, const std::vector<ColorSpan>& spans,
                                       const std::vector<WColor>& colors) {
-    range = clipped(range, length());
-    if (range.length == 0) return;
+    paintForegroundColors(range, colors, [&](auto paint) {
+        for (const ColorSpan& span : spans) paint(span.location, span.length, span.color);
+    });
+}
+
+std::vector<uint32_t> WTextStorage::foregroundValues(const std::vector<WColor>& colors) {
     std::vector<uint32_t> values(colors.size());
     for (size_t i = 0; i < colors.size(); ++i) values[i] = internValue(WAttributeName::ForegroundColor, colors[i]);
-    WAttributeRuns& fg = runs(WAttributeName::ForegroundColor);
-    std::vector<WAttributeRuns::Run> painted;
-    painted.reserve(spans.size() + 16);
-    uint32_t lo = range.maxRange(), hi = 0;
-    size_t k = 0;
-    fg.enumerate(range, [&](uint32_t old, WRange part) {
-        for (uint32_t i = part.location, end = part.maxRange(); i < end;) {
-            while (k < spans.size() && spans[k].location + spans[k].length <= i) ++k;
-            uint32_t j, value;
-            if (k < spans.size() && spans[k].location <= i) {
-                j = std::min(end, spans[k].location + spans[k].length);
-                value = values[spans[k].color];
-            } else {
-                j = k < spans.size() ? std::min(end, spans[k].location) : end;
-                value = old;
-            }
-            if (value != old) {
-                lo = std::min(lo, i);
-                hi = std::max(hi, j);
-            }
-            if (!painted.empty() && painted.back().value == value) painted.back().length += j - i;
-            else painted.push_back({j - i, value});
-            i = j;
-        }
-    });
-    if (hi <= lo) return;
-    fg.replaceRuns(range, std::move(painted));
-    noteAttributeChange({lo, hi - lo});
+    return values;
 }
 
 void WTextStorage::beginEditing() { ++mEditDepth; }

@@ -73,17 +73,47 @@ public:
         uint32_t length;
         uint32_t value;
     };
+    struct Chunk {
+        std::vector<Run> runs;
+        uint32_t length = 0;
+    };
     // Replaces the runs over range by runs (whose lengths add up to range.length).
     void replaceRuns(WRange range, std::vector<Run> runs);
+
+    // Repaints a long range in one pass: pieces given in text order, without
+    // overlapping, take their values; the stretches between them keep theirs. The
+    // new runs are laid out in chunks as they come and put in place at finish, so
+    // no list of pieces or of runs is ever held whole besides the result.
+    class Repaint {
+    public:
+        Repaint(WAttributeRuns& runs, WRange range);
+        void paint(uint32_t location, uint32_t length, uint32_t value);
+        // Puts the new runs in place; answers the part that really changed (length 0: none).
+        WRange finish();
+
+    private:
+        // Copies what lies before to (at least the position reached) with its old values.
+        void keepTo(uint32_t to);
+        // Lays out [mPos, to) with value, noting where it differs from the old runs.
+        void layOut(uint32_t to, uint32_t value, bool keep);
+        void append(uint32_t length, uint32_t value);
+
+        WAttributeRuns& mRuns;
+        WRange mRange;
+        uint32_t mPos;
+        // The old run at mPos: chunk, run and where it starts.
+        size_t mChunk;
+        size_t mRun;
+        uint32_t mRunStart;
+        std::vector<Chunk> mNew;
+        uint32_t mLo;
+        uint32_t mHi = 0;
+    };
     // Calls fn(value, range) for each run overlapping range, clipped to it.
     void enumerate(WRange range, const std::function<void(uint32_t, WRange)>& fn) const;
     size_t runCount() const;
 
 private:
-    struct Chunk {
-        std::vector<Run> runs;
-        uint32_t length = 0;
-    };
     struct Place {
         size_t chunk;
         size_t run;
@@ -98,6 +128,8 @@ private:
     void insertRun(uint32_t pos, Run run);
     void coalesceAround(uint32_t pos);
     void balance(size_t chunk);
+    // Replaces the runs over range by the chunks given, holding added units in all.
+    void replaceWithChunks(WRange range, std::vector<Chunk> middle, uint32_t added);
     void resetHint() const {
         mHintChunk = 0;
         mHintStart = 0;
@@ -159,6 +191,19 @@ public:
         uint32_t color;
     };
     void setForegroundColors(WRange range, const std::vector<ColorSpan>& spans, const std::vector<WColor>& colors);
+    // The same with the spans handed over as they are found: produce(paint) calls
+    // paint(location, length, color) for each, in text order.
+    template <typename Produce>
+    void paintForegroundColors(WRange range, const std::vector<WColor>& colors, Produce&& produce) {
+        if (range.location >= length() || range.length == 0) return;
+        const std::vector<uint32_t> values = foregroundValues(colors);
+        WAttributeRuns::Repaint repaint(runs(WAttributeName::ForegroundColor), range);
+        produce([&](uint32_t location, uint32_t length, uint32_t color) {
+            repaint.paint(location, length, values[color]);
+        });
+        WRange changed = repaint.finish();
+        if (changed.length > 0) noteAttributeChange(changed);
+    }
 
     // The attributes at index and, when asked, the longest range inside inRange over
     // which all of them stay the same. An index at or past the end answers no
@@ -188,6 +233,7 @@ private:
     WAttributeRuns& runs(WAttributeName name) { return mRuns[static_cast<size_t>(name)]; }
     const WAttributeRuns& runs(WAttributeName name) const { return mRuns[static_cast<size_t>(name)]; }
     uint32_t internValue(WAttributeName name, const WAttributeValue& value);
+    std::vector<uint32_t> foregroundValues(const std::vector<WColor>& colors);
     const WAttributeValue* valueFor(WAttributeName name, uint32_t id) const;
     void noteAttributeChange(WRange changed);
     void flushAttributeChanges();

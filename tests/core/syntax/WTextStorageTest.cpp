@@ -30,6 +30,23 @@ struct Model {
     }
 };
 
+// Every run the storage reports is maximal and agrees with the model.
+void expectRunsAgree(const WTextStorage& storage, const Model& model) {
+    for (uint32_t i = 0; i < storage.length();) {
+        WRange run;
+        auto attrs = storage.attributesAtIndex(i, &run, {0, storage.length()});
+        ASSERT_EQ(run.location, i);
+        int v = model.colour[i];
+        for (uint32_t j = i; j < run.maxRange(); ++j) ASSERT_EQ(model.colour[j], v) << j;
+        if (run.maxRange() < storage.length()) {
+            ASSERT_NE(model.colour[run.maxRange()], v);
+        }
+        if (v < 0) ASSERT_FALSE(attrs.foregroundColor);
+        else ASSERT_EQ(*attrs.foregroundColor, grey(v / 4.0f));
+        i = run.maxRange();
+    }
+}
+
 }  // namespace
 
 TEST(WTextStorage, RunsMoveWithTheTextAndMatchAPerCharacterModel) {
@@ -52,20 +69,7 @@ TEST(WTextStorage, RunsMoveWithTheTextAndMatchAPerCharacterModel) {
         ASSERT_EQ(storage.length(), model.colour.size());
     }
     EXPECT_GT(storage.runCount(WAttributeName::ForegroundColor), 2000u);  // spans several chunks
-    // Every run the storage reports is maximal and agrees with the model.
-    for (uint32_t i = 0; i < storage.length();) {
-        WRange run;
-        auto attrs = storage.attributesAtIndex(i, &run, {0, storage.length()});
-        ASSERT_EQ(run.location, i);
-        int v = model.colour[i];
-        for (uint32_t j = i; j < run.maxRange(); ++j) ASSERT_EQ(model.colour[j], v) << j;
-        if (run.maxRange() < storage.length()) {
-            ASSERT_NE(model.colour[run.maxRange()], v);
-        }
-        if (v < 0) ASSERT_FALSE(attrs.foregroundColor);
-        else ASSERT_EQ(*attrs.foregroundColor, grey(v / 4.0f));
-        i = run.maxRange();
-    }
+    expectRunsAgree(storage, model);
 }
 
 TEST(WTextStorage, LongestEffectiveRangeCombinesAttributesAndStaysInsideTheLimit) {
@@ -163,4 +167,58 @@ TEST(WTextStorage, ListenersHearWhenTheStorageGoesAway) {
         storage.addListener(&watcher);
     }
     EXPECT_EQ(watcher.storage, nullptr);
+}
+
+TEST(WTextStorage, PaintingSpansInOnePassMatchesPaintingThemOneByOne) {
+    std::mt19937 random(11);
+    const uint32_t size = 40000;
+    WTextStorage storage(std::u16string(size, u'x'));
+    Model model{std::u16string(size, u'x'), std::vector<int>(size, -1)};
+    Recorder recorder;
+    storage.addListener(&recorder);
+    const std::vector<WColor> colors = {grey(0), grey(0.25f), grey(0.5f), grey(0.75f)};
+    for (int round = 0; round < 300; ++round) {
+        // Old runs of every colour, over several chunks, then a pass over part of them.
+        for (int k = 0; k < 200; ++k) {
+            uint32_t at = random() % size, span = std::min<uint32_t>(random() % 40, size - at);
+            int v = static_cast<int>(random() % 4);
+            storage.setForegroundColor(colors[v], {at, span});
+            std::fill(model.colour.begin() + at, model.colour.begin() + at + span, v);
+        }
+        // The range touches the text's ends now and then; spans may touch each other,
+        // the range's ends, repeat the old colour, or reach past the range (cut off).
+        uint32_t from = round % 7 == 0 ? 0 : random() % size;
+        uint32_t to = round % 5 == 0 ? size : from + random() % (size - from + 1);
+        std::vector<WTextStorage::ColorSpan> spans;
+        for (uint32_t p = from; p < to;) {
+            uint32_t at = p + random() % 3 * (random() % 30);
+            uint32_t length = 1 + random() % 60;
+            if (at >= to) break;
+            spans.push_back({at, length, static_cast<uint32_t>(random() % 4)});
+            p = at + length;
+        }
+        uint32_t lo = size, hi = 0;
+        for (const auto& span : spans) {
+            for (uint32_t i = span.location; i < std::min(span.location + span.length, to); ++i) {
+                if (model.colour[i] != static_cast<int>(span.color)) {
+                    lo = std::min(lo, i);
+                    hi = i + 1;
+                }
+                model.colour[i] = static_cast<int>(span.color);
+            }
+        }
+        recorder.changes.clear();
+        storage.setForegroundColors({from, to - from}, spans, colors);
+        if (hi > lo) {
+            ASSERT_EQ(recorder.changes.size(), 1u);
+            ASSERT_EQ(recorder.changes[0], (WRange{lo, hi - lo})) << round;
+        } else {
+            ASSERT_TRUE(recorder.changes.empty()) << round;
+        }
+        ASSERT_EQ(storage.length(), size);
+        if (round % 30 == 0) expectRunsAgree(storage, model);
+    }
+    expectRunsAgree(storage, model);
+    EXPECT_GT(storage.runCount(WAttributeName::ForegroundColor), 1000u);
+    storage.removeListener(&recorder);
 }
