@@ -237,23 +237,17 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
     const WColor quote = *s->doublequoteColor();
     if (range.length >= kLongRange) {
         // A long range (a whole text): the scanner's pieces come in text order without
-        // overlapping, so they are painted as they come, neighbours of one colour
-        // joined, with no class lists kept and merged.
+        // overlapping, so they are painted as they come, with no class lists kept and merged.
         using wscan::MarkupClass;
         const std::vector<WColor> colors = {*s->tagColor(), *s->commentColor(), *s->baseColor(), quote,
                                             *s->refColor()};
         const uint32_t colorOf[] = {0, 1, 2, 3, 3, 4};  // by MarkupClass
-        std::vector<WTextStorage::ColorSpan> spans;
-        spans.reserve(range.length / 4);
-        wscan::scanMarkup(mTextStorage->string(), range, [&](MarkupClass kind, uint32_t location, uint32_t length) {
-            uint32_t color = colorOf[static_cast<size_t>(kind)];
-            if (!spans.empty() && spans.back().color == color &&
-                spans.back().location + spans.back().length == location)
-                spans.back().length += length;
-            else
-                spans.push_back({location, length, color});
+        mTextStorage->paintForegroundColors(range, colors, [&](auto paint) {
+            wscan::scanMarkup(mTextStorage->string(), range,
+                              [&](MarkupClass kind, uint32_t location, uint32_t length) {
+                                  paint(location, length, colorOf[static_cast<size_t>(kind)]);
+                              });
         });
-        mTextStorage->setForegroundColors(range, spans, colors);
         return;
     }
     WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
