@@ -146,18 +146,18 @@ int runColour(std::span<char*> arguments) {
     std::vector<const WAttributeValue*> classValues;
     std::vector<std::string> openings;
     const std::u16string& text = storage.string();
-    storage.enumerateAttribute(WAttributeName::ForegroundColor, {0, storage.length()},
-                               [&](const WAttributeValue* value, WRange) {
-                                   if (!value || std::find(classValues.begin(), classValues.end(), value) !=
-                                                     classValues.end())
-                                       return;
-                                   classValues.push_back(value);
-                                   const WColor& color = std::get<WColor>(*value);
-                                   auto known = std::find(colors.begin(), colors.end(), color);
-                                   if (known == colors.end()) known = colors.insert(colors.end(), color);
-                                   openings.push_back("<span class=\"c" + std::to_string(known - colors.begin()) +
-                                                      "\">");
-                               });
+    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
+                       [&](const WAttributeValue* value, WRange) {
+                           if (!value || std::find(classValues.begin(), classValues.end(), value) !=
+                                             classValues.end())
+                               return;
+                           classValues.push_back(value);
+                           const WColor& color = std::get<WColor>(*value);
+                           auto known = std::find(colors.begin(), colors.end(), color);
+                           if (known == colors.end()) known = colors.insert(colors.end(), color);
+                           openings.push_back("<span class=\"c" + std::to_string(known - colors.begin()) +
+                                              "\">");
+                       });
     PageWriter page;
     page.append("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>");
     page.appendEscaped(WStringUtils::fromUtf8(parsed->file));
@@ -174,22 +174,22 @@ int runColour(std::span<char*> arguments) {
     page.append("</style></head>\n<body><pre>");
     const WAttributeValue* lastValue = nullptr;
     std::string_view opening;
-    storage.enumerateAttribute(WAttributeName::ForegroundColor, {0, storage.length()},
-                               [&](const WAttributeValue* value, WRange run) {
-                                   std::u16string_view piece(text.data() + run.location, run.length);
-                                   if (!value) {
-                                       page.appendEscaped(piece);
-                                       return;
-                                   }
-                                   if (value != lastValue) {
-                                       lastValue = value;
-                                       opening = openings[std::find(classValues.begin(), classValues.end(), value) -
-                                                          classValues.begin()];
-                                   }
-                                   page.append(opening);
-                                   page.appendEscaped(piece);
-                                   page.append("</span>");
-                               });
+    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
+                       [&](const WAttributeValue* value, WRange run) {
+                           std::u16string_view piece(text.data() + run.location, run.length);
+                           if (!value) {
+                               page.appendEscaped(piece);
+                               return;
+                           }
+                           if (value != lastValue) {
+                               lastValue = value;
+                               opening = openings[std::find(classValues.begin(), classValues.end(), value) -
+                                                  classValues.begin()];
+                           }
+                           page.append(opening);
+                           page.appendEscaped(piece);
+                           page.append("</span>");
+                       });
     page.append("</pre></body></html>\n");
     page.flush();
     if (page.failed() || std::fflush(stdout) != 0) {

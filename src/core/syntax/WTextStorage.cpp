@@ -221,20 +221,7 @@ uint32_t WAttributeRuns::valueAt(uint32_t index, WRange* runRange, WRange limit)
 }
 
 void WAttributeRuns::enumerate(WRange range, const std::function<void(uint32_t, WRange)>& fn) const {
-    range = clipped(range, mLength);
-    if (range.length == 0) return;
-    Place place = locate(range.location);
-    uint32_t pos = place.runStart;
-    uint32_t end = range.maxRange();
-    for (size_t c = place.chunk, r = place.run; c < mChunks.size() && pos < end; ++c, r = 0) {
-        const std::vector<Run>& runs = mChunks[c].runs;
-        for (; r < runs.size() && pos < end; ++r) {
-            uint32_t from = std::max(pos, range.location);
-            uint32_t to = std::min(pos + runs[r].length, end);
-            fn(runs[r].value, {from, to - from});
-            pos += runs[r].length;
-        }
-    }
+    forEachRun(range, fn);
 }
 
 WRange WAttributeRuns::setValue(WRange range, uint32_t value) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -111,6 +112,25 @@ public:
     };
     // Calls fn(value, range) for each run overlapping range, clipped to it.
     void enumerate(WRange range, const std::function<void(uint32_t, WRange)>& fn) const;
+    // The same for walks over many runs, with no call through a std::function per run.
+    template <typename Fn>
+    void forEachRun(WRange range, Fn&& fn) const {
+        if (range.location >= mLength) return;
+        range.length = std::min(range.length, mLength - range.location);
+        if (range.length == 0) return;
+        Place place = locate(range.location);
+        uint32_t pos = place.runStart;
+        uint32_t end = range.maxRange();
+        for (size_t c = place.chunk, r = place.run; c < mChunks.size() && pos < end; ++c, r = 0) {
+            const std::vector<Run>& runs = mChunks[c].runs;
+            for (; r < runs.size() && pos < end; ++r) {
+                uint32_t from = std::max(pos, range.location);
+                uint32_t to = std::min(pos + runs[r].length, end);
+                fn(runs[r].value, WRange{from, to - from});
+                pos += runs[r].length;
+            }
+        }
+    }
     size_t runCount() const;
 
 private:
@@ -216,6 +236,12 @@ public:
     // One attribute's runs over range, in text order, clipped to it.
     void enumerateAttribute(WAttributeName name, WRange range,
                             const std::function<void(const WAttributeValue*, WRange)>& fn) const;
+    // The same for walks over many runs: fn is called directly rather than through
+    // a std::function.
+    template <typename Fn>
+    void forEachRun(WAttributeName name, WRange range, Fn&& fn) const {
+        runs(name).forEachRun(range, [&](uint32_t id, WRange part) { fn(valueFor(name, id), part); });
+    }
 
     // Replaces characters; the runs move with the text. The new characters take the
     // attributes of the first replaced character (of the one before an insertion).
