@@ -131,7 +131,22 @@ int runColour(std::span<char*> arguments) {
     WTextStorage storage;
     storage.takeString(std::move(opened->text));
     auto engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, parsed->type);
-    engine->adjustColorSyntaxWithRange({0, storage.length()}, nullptr);
+    // The page reads the colours twice, for its style sheet and for the text. Where
+    // the engine can hand over a whole text's colours as it finds them (HTML), they
+    // are found afresh for each walk: cheaper than storing a run per token only to
+    // read it back. The other types are coloured into the storage and read from it.
+    const bool fresh = engine->hasFreshRuns();
+    if (!fresh) engine->adjustColorSyntaxWithRange({0, storage.length()}, nullptr);
+    auto forEachRun = [&](auto&& fn) {
+        if (fresh) {
+            engine->forEachFreshRun(fn);
+            return;
+        }
+        storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
+                           [&](const WAttributeValue* value, WRange run) {
+                               fn(value ? &std::get<WColor>(*value) : nullptr, run);
+                           });
+    };
 
     WColor paper{1, 1, 1, 1};
     WColor ink{0, 0, 0, 1};
@@ -139,25 +154,25 @@ int runColour(std::span<char*> arguments) {
         paper = settings->backgroundColor().value_or(paper);
         ink = settings->baseColor().value_or(ink);
     }
-    // Each colour the text uses becomes a class of the page's style sheet. The
-    // storage keeps one value object per distinct colour, so runs are matched to
-    // their class by that object's address: a run then costs no comparison of colours.
+    // Each colour the text uses becomes a class of the page's style sheet, numbered
+    // in order of first use. Runs of one colour tend to recur close together, so the
+    // last one matched is tried first.
     std::vector<WColor> colors;
-    std::vector<const WAttributeValue*> classValues;
     std::vector<std::string> openings;
+    size_t lastClass = 0;
+    auto classOf = [&](const WColor& color) {
+        if (lastClass < colors.size() && colors[lastClass] == color) return lastClass;
+        lastClass = static_cast<size_t>(std::find(colors.begin(), colors.end(), color) - colors.begin());
+        if (lastClass == colors.size()) {
+            colors.push_back(color);
+            openings.push_back("<span class=\"c" + std::to_string(lastClass) + "\">");
+        }
+        return lastClass;
+    };
+    forEachRun([&](const WColor* color, WRange) {
+        if (color) classOf(*color);
+    });
     const std::u16string& text = storage.string();
-    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
-                       [&](const WAttributeValue* value, WRange) {
-                           if (!value || std::find(classValues.begin(), classValues.end(), value) !=
-                                             classValues.end())
-                               return;
-                           classValues.push_back(value);
-                           const WColor& color = std::get<WColor>(*value);
-                           auto known = std::find(colors.begin(), colors.end(), color);
-                           if (known == colors.end()) known = colors.insert(colors.end(), color);
-                           openings.push_back("<span class=\"c" + std::to_string(known - colors.begin()) +
-                                              "\">");
-                       });
     PageWriter page;
     page.append("<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>");
     page.appendEscaped(WStringUtils::fromUtf8(parsed->file));
@@ -172,24 +187,16 @@ int runColour(std::span<char*> arguments) {
         page.append("; }\n");
     }
     page.append("</style></head>\n<body><pre>");
-    const WAttributeValue* lastValue = nullptr;
-    std::string_view opening;
-    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
-                       [&](const WAttributeValue* value, WRange run) {
-                           std::u16string_view piece(text.data() + run.location, run.length);
-                           if (!value) {
-                               page.appendEscaped(piece);
-                               return;
-                           }
-                           if (value != lastValue) {
-                               lastValue = value;
-                               opening = openings[std::find(classValues.begin(), classValues.end(), value) -
-                                                  classValues.begin()];
-                           }
-                           page.append(opening);
-                           page.appendEscaped(piece);
-                           page.append("</span>");
-                       });
+    forEachRun([&](const WColor* color, WRange run) {
+        std::u16string_view piece(text.data() + run.location, run.length);
+        if (!color) {
+            page.appendEscaped(piece);
+            return;
+        }
+        page.append(openings[classOf(*color)]);
+        page.appendEscaped(piece);
+        page.append("</span>");
+    });
     page.append("</pre></body></html>\n");
     page.flush();
     if (page.failed() || std::fflush(stdout) != 0) {

@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "platform/WLog.h"
-#include "syntax/WMarkupScan.h"
 #include "syntax/WUnitScan.h"
 #include "text/WStringUtils.h"
 
@@ -226,30 +225,32 @@ void WColorSyntaxServer::validateColorSyntaxPlain(WRange range) {
     mTextStorage->setBackgroundColor(background.value_or(WColor{1, 1, 1, 1}), range);
 }
 
-void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
+std::optional<std::vector<WColor>> WColorSyntaxServer::markupColors() const {
     const WModeSettings* s = mSettings.get();
     if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->commentColor(), s->tagColor(),
-                           s->doublequoteColor(), s->refColor()})) {
+                           s->doublequoteColor(), s->refColor()}))
+        return std::nullopt;
+    return std::vector<WColor>{*s->tagColor(), *s->commentColor(), *s->baseColor(), *s->doublequoteColor(),
+                               *s->refColor()};
+}
+
+void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
+    const std::optional<std::vector<WColor>> colors = markupColors();
+    if (!colors) {
         WLog::write("WColorSyntaxServer::validateColorSyntaxHTML - invalid color.");
         return;
     }
     range = checkMultiLineCommentCountWithHead(u"<!--", u"-->") ? wholeText() : lineRange(range);
-    const WColor quote = *s->doublequoteColor();
     if (range.length >= kLongRange) {
         // A long range (a whole text): the scanner's pieces come in text order without
         // overlapping, so they are painted as they come, with no class lists kept and merged.
-        using wscan::MarkupClass;
-        const std::vector<WColor> colors = {*s->tagColor(), *s->commentColor(), *s->baseColor(), quote,
-                                            *s->refColor()};
-        const uint32_t colorOf[] = {0, 1, 2, 3, 3, 4};  // by MarkupClass
-        mTextStorage->paintForegroundColors(range, colors, [&](auto paint) {
-            wscan::scanMarkup(mTextStorage->string(), range,
-                              [&](MarkupClass kind, uint32_t location, uint32_t length) {
-                                  paint(location, length, colorOf[static_cast<size_t>(kind)]);
-                              });
+        mTextStorage->paintForegroundColors(range, *colors, [&](auto paint) {
+            scanMarkupColors(mTextStorage->string(), range, paint);
         });
         return;
     }
+    const WModeSettings* s = mSettings.get();
+    const WColor quote = *s->doublequoteColor();
     WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
     paintClasses(range, {{&classes["single_quote"], quote},
                          {&classes["double_quote"], quote},

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "syntax/WMarkupScan.h"
 #include "syntax/WSettingFile.h"
 #include "syntax/WTextStorage.h"
 #include "text/WRange.h"
@@ -66,6 +67,17 @@ public:
 
     uint32_t prevCommentCount() const { return mPrevCommentCount; }
 
+    // The colours the whole text takes when coloured afresh, handed over run by run
+    // in text order without being stored: fn(const WColor* color, WRange run), color
+    // null where the text stays uncoloured, neighbouring runs differing in colour.
+    // They are the runs adjustColorSyntaxWithRange paints over the whole of an
+    // uncoloured storage. Answers false, calling nothing, for the types coloured only
+    // through the storage (all but HTML) and when a colour setting is missing.
+    template <typename Fn>
+    bool forEachFreshRun(Fn&& fn) const;
+    // Whether forEachFreshRun answers.
+    bool hasFreshRuns() const { return mTextStorage && mTextType == kHTML && markupColors(); }
+
     // What distinguishes the script-like types (PHP, Perl, Ruby, CSS).
     struct ScriptRules {
         const char* name;            // the operation named in the log line
@@ -88,6 +100,18 @@ public:
     static std::string classesAsJSON(const WRangeDictionary& classes);
 
 private:
+    // HTML's colours by the index scanMarkupColors hands out; none when one is missing.
+    std::optional<std::vector<WColor>> markupColors() const;
+    // The markup scan over range as paint(location, length, colour index) calls in
+    // text order, the pieces never overlapping.
+    template <typename Paint>
+    static void scanMarkupColors(std::u16string_view text, WRange range, Paint&& paint) {
+        using wscan::MarkupClass;
+        static constexpr uint32_t kColorOf[] = {0, 1, 2, 3, 3, 4};  // by MarkupClass
+        wscan::scanMarkup(text, range, [&](MarkupClass kind, uint32_t location, uint32_t length) {
+            paint(location, length, kColorOf[static_cast<size_t>(kind)]);
+        });
+    }
     // Paints classes in order, later ones over earlier ones, as setForegroundColorWith
     // would, in one pass when the range is long.
     void paintClasses(WRange range, const std::vector<std::pair<const WRangeArray*, WColor>>& classes);
@@ -101,3 +125,30 @@ private:
     int32_t mTextType = 0;
     uint32_t mPrevCommentCount = 0;
 };
+
+template <typename Fn>
+bool WColorSyntaxServer::forEachFreshRun(Fn&& fn) const {
+    if (!hasFreshRuns()) return false;
+    const std::optional<std::vector<WColor>> colors = markupColors();
+    const uint32_t length = mTextStorage->length();
+    // The run being gathered, [from, to) in one colour: the storage joins neighbours
+    // of equal colour, and so does this walk.
+    const WColor* current = nullptr;
+    uint32_t from = 0, to = 0;
+    auto extend = [&](const WColor* color, uint32_t end) {
+        if (end <= to) return;
+        if (current != color && !(current && color && *current == *color)) {
+            if (to > from) fn(current, WRange{from, to - from});
+            current = color;
+            from = to;
+        }
+        to = end;
+    };
+    scanMarkupColors(mTextStorage->string(), {0, length}, [&](uint32_t location, uint32_t size, uint32_t color) {
+        extend(nullptr, location);  // a stretch no piece covers stays uncoloured
+        extend(&(*colors)[color], location + size);
+    });
+    extend(nullptr, length);
+    if (to > from) fn(current, WRange{from, to - from});
+    return true;
+}

@@ -249,3 +249,41 @@ TEST_F(ColorSyntaxServerTest, WholeTextPaintingMatchesLineByLinePainting) {
         EXPECT_GT(a.size(), 10000u);
     }
 }
+
+TEST_F(ColorSyntaxServerTest, FreshRunsAreWhatColouringAnUncolouredStorageGives) {
+    using Runs = std::vector<std::pair<WRange, std::optional<WColor>>>;
+    auto stored = [&] {
+        Runs runs;
+        storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
+                           [&](const WAttributeValue* v, WRange r) {
+                               runs.push_back({r, v ? std::optional<WColor>(std::get<WColor>(*v)) : std::nullopt});
+                           });
+        return runs;
+    };
+    auto fresh = [&] {
+        Runs runs;
+        EXPECT_TRUE(engine->forEachFreshRun([&](const WColor* c, WRange r) {
+            runs.push_back({r, c ? std::optional<WColor>(*c) : std::nullopt});
+        }));
+        return runs;
+    };
+    std::u16string body;
+    for (int i = 0; i < 2500; ++i) body += u"<p class=\"x\">a &amp; b <!-- c --> 'q' </p>\r";
+    // A short text is painted class by class, a long one in one pass; each may end
+    // inside an unclosed tag, quote, comment or reference.
+    for (std::u16string_view tail : {u"", u"<a href=\"x", u"<!-- open", u"&amp", u"<"}) {
+        for (const std::u16string& text : {u"<b>x</b> y" + std::u16string(tail), body + std::u16string(tail)}) {
+            open(text, WColorSyntaxServer::kHTML);
+            Runs expected = stored();
+            EXPECT_EQ(fresh(), expected) << text.size() << " " << std::string(tail.begin(), tail.end());
+        }
+    }
+    // Classes sharing a colour make one run, as the storage joins them.
+    shipped("html_settings", std::string(kAllColours) + "tag_color = #000001\r");
+    open(u"<b>x</b>", WColorSyntaxServer::kHTML);
+    EXPECT_EQ(fresh(), (Runs{{{0, 8}, paint(kBase)}}));
+    EXPECT_EQ(stored(), fresh());
+    // The other types are coloured through the storage only.
+    open(u"echo 1;", WColorSyntaxServer::kPHP);
+    EXPECT_FALSE(engine->forEachFreshRun([](const WColor*, WRange) { ADD_FAILURE(); }));
+}
