@@ -2,9 +2,9 @@
 // navigator. They walk the caller's UTF-16 text in place: no copy is made.
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "syntax/WMarkupScan.h"
+#include "syntax/WScriptScan.h"
 #include "syntax/WUnitScan.h"
 #include "text/WStringUtils.h"
 
@@ -17,23 +17,6 @@ using wscan::isReturn;
 using wscan::matchesAt;
 
 bool inSet(char16_t unit, std::u16string_view set) { return set.find(unit) != std::u16string_view::npos; }
-
-// A character set asked once per unit of a long text: a table for ASCII, the
-// (rare) other members searched.
-class UnitSet {
-public:
-    explicit UnitSet(std::u16string_view members) {
-        for (char16_t c : members) {
-            if (c < 128) mAscii[c] = true;
-            else mOthers += c;
-        }
-    }
-    bool contains(char16_t c) const { return c < 128 ? mAscii[c] : inSet(c, mOthers); }
-
-private:
-    bool mAscii[128] = {};
-    std::u16string mOthers;
-};
 
 // Letter case folded for the searches that ignore it: ASCII, Latin-1, Greek,
 // Cyrillic and the full-width Latin letters.
@@ -101,21 +84,6 @@ WRangeArray delimitedSpans(std::u16string_view target, WRange range, std::u16str
 void reserveFor(WRangeDictionary& classes, WRange range) {
     for (auto& [name, ranges] : classes) ranges.reserve(std::max<size_t>(name == "others" ? 500 : 100, range.length / 8));
 }
-
-// The pending-text bookkeeping both colour scanners share: whatever lies between
-// classified spans goes to "others".
-struct ClassSink {
-    WRangeArray* others;
-    uint32_t pending;
-    void flushTo(uint32_t p) {
-        if (p > pending) others->emplace_back(pending, p - pending);
-    }
-    void emit(WRangeArray& into, uint32_t from, uint32_t to) {
-        flushTo(from);
-        if (to > from) into.emplace_back(from, to - from);
-        pending = to;
-    }
-};
 
 }  // namespace
 
@@ -328,148 +296,20 @@ WRangeDictionary WStringUtils::rangesOfColorSyntaxWith(std::u16string_view targe
                                                        const std::vector<std::u16string>* keywords,
                                                        std::u16string_view variableHead,
                                                        std::optional<std::u16string_view> tokenChars) {
-    static constexpr std::u16string_view kOpeners = u"([{<";
-    static constexpr std::u16string_view kClosers = u")]}>";
-    static constexpr std::u16string_view kLiteralLetters = u"QqxrwWs";
-    auto isWord = [](char16_t c) {
-        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-    };
-
     WRangeDictionary result;
-    WRangeArray& doubles = result["double_quote"];
-    WRangeArray& singles = result["single_quote"];
-    WRangeArray& singleComments = result["single_comment"];
-    WRangeArray& multiComments = result["multi_comment"];
-    WRangeArray& keywordRanges = result["keywords"];
-    WRangeArray& variables = result["variables"];
-    WRangeArray& others = result["others"];
+    WRangeArray* byClass[] = {&result["double_quote"], &result["single_quote"], &result["single_comment"],
+                              &result["multi_comment"], &result["keywords"],     &result["variables"],
+                              &result["others"]};
     range = clip(target, range);
     reserveFor(result, range);
-    const uint32_t end = range.maxRange();
-    const UnitSet tokens(tokenChars ? *tokenChars : kDefaultTokenCharacters);
-    const UnitSet variableHeads(variableHead);
-    const bool multi = !multiCommentHead.empty() && !multiCommentTail.empty();
-    ClassSink sink{&others, range.location};
-    // Whether a token is in the list is all that matters, so a hashed set answers.
-    std::unordered_set<std::u16string_view> keywordSet;
+    wscan::KeywordSet keywordSet;
     if (keywords) keywordSet.insert(keywords->begin(), keywords->end());
-
-    // A quoted string from p: through the closing quote, or to the range end.
-    auto quoted = [&](uint32_t p, char16_t quote) {
-        uint32_t q = p;
-        if (p + 1 < end) {
-            q = p + 1;
-            while (q < end - 1 && target[q] != quote) q += target[q] == u'\\' ? 2 : 1;
-            q = std::min(q, end - 1);
-        }
-        return q + 1;
-    };
-
-    uint32_t p = range.location;
-    while (p < end) {
-        const char16_t c = target[p];
-        if (c == u'\\') {
-            p += 2;
-            continue;
-        }
-        if (c == u'"' || c == u'\'') {
-            uint32_t after = quoted(p, c);
-            sink.emit(c == u'"' ? doubles : singles, p, after);
-            p = after;
-            continue;
-        }
-        if (c == u'%' && p + 1 < end) {
-            if (target[p + 1] == u' ') {
-                ++p;
-                continue;
-            }
-            uint32_t d = p + 1;
-            if (inSet(target[d], kLiteralLetters)) ++d;
-            if (d >= end) {
-                ++p;
-                continue;
-            }
-            const char16_t delimiter = target[d];
-            if (delimiter == u' ' || isWord(delimiter)) {
-                p = d + 1;
-                continue;
-            }
-            uint32_t q = d + 1;
-            size_t bracket = kOpeners.find(delimiter);
-            if (bracket != std::u16string_view::npos) {
-                const char16_t closer = kClosers[bracket];
-                int depth = 1;
-                while (q < end && !isReturn(target[q])) {
-                    if (target[q] == u'\\') {
-                        q += 2;
-                        continue;
-                    }
-                    if (target[q] == delimiter) ++depth;
-                    else if (target[q] == closer && --depth == 0) break;
-                    ++q;
-                }
-            } else {
-                while (q < end && !isReturn(target[q]) && target[q] != delimiter) {
-                    q += (target[q] == u'\\' && q + 1 < end) ? 2 : 1;
-                }
-            }
-            p = q + 1;
-            continue;
-        }
-        if (!singleComment.empty() && matchesAt(target, p, end, singleComment)) {
-            uint32_t q = p + static_cast<uint32_t>(singleComment.size());
-            while (q < end && !isReturn(target[q])) ++q;
-            sink.emit(singleComments, p, q);
-            p = q < end ? q + 1 : end;
-            sink.pending = p;
-            continue;
-        }
-        if (multi && matchesAt(target, p, end, multiCommentHead)) {
-            uint32_t from = p + static_cast<uint32_t>(multiCommentHead.size());
-            uint32_t tailAt = wscan::find(target, from, end, multiCommentTail);
-            uint32_t after = tailAt < end ? tailAt + static_cast<uint32_t>(multiCommentTail.size()) : end;
-            sink.emit(multiComments, p, after);
-            p = after;
-            continue;
-        }
-        if (c == u'/' && p + 1 < end) {
-            uint32_t q = p + 1;
-            bool closed = false;
-            while (q < end) {
-                if (target[q] == u'\\' && q + 1 < end) {
-                    q += 2;
-                    continue;
-                }
-                if (target[q] == u'/') {
-                    closed = true;
-                    break;
-                }
-                if (isReturn(target[q])) break;
-                ++q;
-            }
-            p = closed ? q + 1 : p + 1;
-            continue;
-        }
-        if (variableHeads.contains(c)) {
-            sink.flushTo(p);
-            sink.pending = p;
-            if (p + 2 >= end) break;  // too near the end to hold a name: no class
-            uint32_t q = p + 1;
-            while (q < end && tokens.contains(target[q])) ++q;
-            sink.emit(variables, p, q);
-            p = q;
-            continue;
-        }
-        if (keywords && tokens.contains(c)) {
-            uint32_t q = p + 1;
-            while (q < end && tokens.contains(target[q])) ++q;
-            if (keywordSet.count(target.substr(p, q - p))) sink.emit(keywordRanges, p, q);
-            p = q;
-            continue;
-        }
-        ++p;
-    }
-    if (p <= end) sink.flushTo(p);
+    wscan::ScriptScanRules rules{multiCommentHead, multiCommentTail, singleComment,
+                                 keywords ? &keywordSet : nullptr, variableHead,
+                                 tokenChars ? *tokenChars : kDefaultTokenCharacters};
+    wscan::scanScript(target, range, rules, [&](wscan::ScriptClass kind, uint32_t location, uint32_t length) {
+        byClass[static_cast<size_t>(kind)]->emplace_back(location, length);
+    });
     return result;
 }
 
