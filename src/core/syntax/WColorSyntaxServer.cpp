@@ -252,7 +252,7 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
     const WModeSettings* s = mSettings.get();
     const WColor quote = *s->doublequoteColor();
     WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
-    paintClasses(range, {{&classes["single_quote"], quote},
+    paintClasses({{&classes["single_quote"], quote},
                          {&classes["double_quote"], quote},
                          {&classes["tags"], *s->tagColor()},
                          {&classes["comments"], *s->commentColor()},
@@ -260,57 +260,10 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
                          {&classes["refs"], *s->refColor()}});
 }
 
-void WColorSyntaxServer::paintClasses(WRange range,
-                                      const std::vector<std::pair<const WRangeArray*, WColor>>& classes) {
-    auto oneByOne = [&] {
-        for (const auto& [ranges, color] : classes) {
-            for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
-        }
-    };
-    if (range.length < kLongRange) return oneByOne();
-    // A long range (a whole text): the runs are rebuilt once instead of split at
-    // every token. The scanners give each class in text order, and their classes
-    // do not overlap, so merging the lists gives the painting order's result.
-    std::vector<WColor> colors;
-    std::vector<uint32_t> colorOf;
-    size_t total = 0;
+void WColorSyntaxServer::paintClasses(const std::vector<std::pair<const WRangeArray*, WColor>>& classes) {
     for (const auto& [ranges, color] : classes) {
-        auto known = std::find(colors.begin(), colors.end(), color);
-        if (known == colors.end()) known = colors.insert(colors.end(), color);
-        colorOf.push_back(static_cast<uint32_t>(known - colors.begin()));
-        total += ranges->size();
+        for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
     }
-    std::vector<WTextStorage::ColorSpan> spans;
-    spans.reserve(total);
-    std::vector<size_t> next(classes.size(), 0);
-    bool overlapping = false;
-    for (uint32_t paintedTo = range.location;;) {
-        size_t best = classes.size();
-        uint32_t bestLocation = 0;
-        for (size_t c = 0; c < classes.size(); ++c) {
-            const WRangeArray& ranges = *classes[c].first;
-            while (next[c] < ranges.size() && ranges[next[c]].length() == 0) ++next[c];
-            if (next[c] == ranges.size()) continue;
-            uint32_t location = ranges[next[c]].location();
-            if (best == classes.size() || location < bestLocation) {
-                best = c;
-                bestLocation = location;
-            }
-        }
-        if (best == classes.size()) break;
-        WRange r = (*classes[best].first)[next[best]++].range();
-        uint32_t from = std::max(r.location, range.location);
-        uint32_t to = std::min(r.maxRange(), range.maxRange());
-        if (from >= to) continue;
-        if (from < paintedTo) {
-            overlapping = true;
-            break;
-        }
-        spans.push_back({from, to - from, colorOf[best]});
-        paintedTo = to;
-    }
-    if (overlapping) return oneByOne();  // later classes paint over earlier ones
-    mTextStorage->setForegroundColors(range, spans, colors);
 }
 
 void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {
@@ -348,16 +301,61 @@ void WColorSyntaxServer::validateColorSyntaxPHP(WRange range) { colourScript(ran
 
 void WColorSyntaxServer::validateColorSyntaxRuby(WRange range) { colourScript(range, *scriptRules(kRubyScript)); }
 
-void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
+std::optional<WColorSyntaxServer::ScriptPalette> WColorSyntaxServer::scriptPalette(const ScriptRules& rules) const {
     const WModeSettings* s = mSettings.get();
     std::optional<WColor> sixth = rules.checksBracketColor ? (s ? s->bracketColor() : std::nullopt)
                                                            : (s ? s->variableColor() : std::nullopt);
     if (!s || !allPresent({s->backgroundColor(), s->baseColor(), s->commentColor(), s->keywordColor(),
-                           s->doublequoteColor(), sixth})) {
+                           s->doublequoteColor(), sixth}))
+        return std::nullopt;
+    using wscan::ScriptClass;
+    enum : uint32_t { kQuote, kComment, kBase, kKeyword, kVariable };
+    ScriptPalette palette;
+    palette.colors = {*s->doublequoteColor(), *s->commentColor(), *s->baseColor(), *s->keywordColor(),
+                      rules.paintsVariables ? *s->variableColor() : WColor{}};
+    auto set = [&](ScriptClass kind, uint32_t color) { palette.colorOf[static_cast<size_t>(kind)] = color; };
+    set(ScriptClass::DoubleQuote, kQuote);
+    set(ScriptClass::SingleQuote, kQuote);
+    set(ScriptClass::SingleComment, kComment);
+    set(ScriptClass::MultiComment, rules.paintsMultiComments ? kComment : kUnpainted);
+    set(ScriptClass::Keywords, kKeyword);
+    set(ScriptClass::Variables, rules.paintsVariables ? kVariable : kUnpainted);
+    set(ScriptClass::Others, kBase);
+    return palette;
+}
+
+wscan::ScriptScanRules WColorSyntaxServer::scanRules(const ScriptRules& rules, wscan::KeywordSet& keywords) const {
+    const bool haveKeywords = mKeywords && mKeywords->keywords();
+    if (haveKeywords) keywords.insert(mKeywords->keywords()->begin(), mKeywords->keywords()->end());
+    return {rules.head, rules.tail, rules.single, haveKeywords ? &keywords : nullptr, rules.variableHead,
+            rules.tokenCharacters};
+}
+
+bool WColorSyntaxServer::wholeTextIsOneComment(const ScriptRules& rules) const {
+    bool whole = false;
+    const uint32_t length = mTextStorage->length();
+    wscan::walkMultiComments(mTextStorage->string(), rules.head, rules.tail, wholeText(), false,
+                             [&](WRange comment) {
+                                 if (comment.location == 0 && comment.maxRange() >= length) whole = true;
+                             });
+    return whole;
+}
+
+bool WColorSyntaxServer::hasFreshRuns() const {
+    if (!mTextStorage) return false;
+    if (mTextType == kHTML) return markupColors().has_value();
+    const ScriptRules* rules = scriptRules(mTextType);
+    return rules && scriptPalette(*rules).has_value();
+}
+
+void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
+    const std::optional<ScriptPalette> palette = scriptPalette(rules);
+    if (!palette) {
         WLog::write(std::string("WColorSyntaxServer::") + rules.name + " - invalid color.");
-        if (s && rules.checksBracketColor) s->printToStream();
+        if (mSettings && rules.checksBracketColor) mSettings->printToStream();
         return;
     }
+    const WModeSettings* s = mSettings.get();
     const std::u16string& text = mTextStorage->string();
     const WColor commentColor = *s->commentColor();
 
@@ -385,6 +383,16 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
         range = lineRange(range);
     }
 
+    if (range.length >= kLongRange) {
+        // A long range (a whole text): the scanner's pieces come in text order without
+        // overlapping, so they are painted as they come, with no class lists kept and merged.
+        wscan::KeywordSet keywordSet;
+        const wscan::ScriptScanRules scan = scanRules(rules, keywordSet);
+        mTextStorage->paintForegroundColors(range, palette->colors, [&](auto paint) {
+            scanScriptColors(text, range, scan, *palette, paint);
+        });
+        return;
+    }
     const std::vector<std::u16string>* keywords =
         mKeywords && mKeywords->keywords() ? &*mKeywords->keywords() : nullptr;
     WRangeDictionary classes = WStringUtils::rangesOfColorSyntaxWith(
@@ -397,5 +405,5 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
     order.push_back({&classes["others"], *s->baseColor()});
     if (rules.paintsVariables) order.push_back({&classes["variables"], *s->variableColor()});
     order.push_back({&classes["keywords"], *s->keywordColor()});
-    paintClasses(range, order);
+    paintClasses(order);
 }

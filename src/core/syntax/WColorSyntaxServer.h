@@ -1,12 +1,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
 
 #include "syntax/WMarkupScan.h"
+#include "syntax/WScriptScan.h"
 #include "syntax/WSettingFile.h"
 #include "syntax/WTextStorage.h"
 #include "text/WRange.h"
@@ -72,11 +74,12 @@ public:
     // null where the text stays uncoloured, neighbouring runs differing in colour.
     // They are the runs adjustColorSyntaxWithRange paints over the whole of an
     // uncoloured storage. Answers false, calling nothing, for the types coloured only
-    // through the storage (all but HTML) and when a colour setting is missing.
+    // through the storage (plain text, indexed text, the wexel markup) and when a
+    // colour setting is missing.
     template <typename Fn>
     bool forEachFreshRun(Fn&& fn) const;
     // Whether forEachFreshRun answers.
-    bool hasFreshRuns() const { return mTextStorage && mTextType == kHTML && markupColors(); }
+    bool hasFreshRuns() const;
 
     // What distinguishes the script-like types (PHP, Perl, Ruby, CSS).
     struct ScriptRules {
@@ -112,9 +115,33 @@ private:
             paint(location, length, kColorOf[static_cast<size_t>(kind)]);
         });
     }
-    // Paints classes in order, later ones over earlier ones, as setForegroundColorWith
-    // would, in one pass when the range is long.
-    void paintClasses(WRange range, const std::vector<std::pair<const WRangeArray*, WColor>>& classes);
+    // A script type's colours: colors, and each class's index into them (kUnpainted:
+    // the class keeps whatever colour it had).
+    static constexpr uint32_t kUnpainted = UINT32_MAX;
+    struct ScriptPalette {
+        std::vector<WColor> colors;
+        uint32_t colorOf[7];  // by wscan::ScriptClass
+    };
+    // None when a colour the rules need is missing.
+    std::optional<ScriptPalette> scriptPalette(const ScriptRules& rules) const;
+    // What the script scanner looks for; keywords is filled with the type's keyword list.
+    wscan::ScriptScanRules scanRules(const ScriptRules& rules, wscan::KeywordSet& keywords) const;
+    // The script scan over range as paint(location, length, colour index) calls in
+    // text order, the pieces never overlapping; unpainted classes are left out.
+    template <typename Paint>
+    static void scanScriptColors(std::u16string_view text, WRange range, const wscan::ScriptScanRules& rules,
+                                 const ScriptPalette& palette, Paint&& paint) {
+        wscan::scanScript(text, range, rules, [&](wscan::ScriptClass kind, uint32_t location, uint32_t length) {
+            uint32_t color = palette.colorOf[static_cast<size_t>(kind)];
+            if (color != kUnpainted) paint(location, length, color);
+        });
+    }
+    // Whether one closed multi-line comment covers the whole text (it is then coloured
+    // as that comment alone).
+    bool wholeTextIsOneComment(const ScriptRules& rules) const;
+    // Paints classes in order, later ones over earlier ones, piece by piece (for short
+    // ranges; long ones are painted in one pass as the scanners walk them).
+    void paintClasses(const std::vector<std::pair<const WRangeArray*, WColor>>& classes);
     void colourScript(WRange range, const ScriptRules& rules);
     WRange lineRange(WRange range) const;
     WRange wholeText() const;
@@ -129,7 +156,6 @@ private:
 template <typename Fn>
 bool WColorSyntaxServer::forEachFreshRun(Fn&& fn) const {
     if (!hasFreshRuns()) return false;
-    const std::optional<std::vector<WColor>> colors = markupColors();
     const uint32_t length = mTextStorage->length();
     // The run being gathered, [from, to) in one colour: the storage joins neighbours
     // of equal colour, and so does this walk.
@@ -144,10 +170,30 @@ bool WColorSyntaxServer::forEachFreshRun(Fn&& fn) const {
         }
         to = end;
     };
-    scanMarkupColors(mTextStorage->string(), {0, length}, [&](uint32_t location, uint32_t size, uint32_t color) {
-        extend(nullptr, location);  // a stretch no piece covers stays uncoloured
-        extend(&(*colors)[color], location + size);
-    });
+    const std::u16string& text = mTextStorage->string();
+    // The run being gathered points into these colours: they outlive the walk.
+    std::vector<WColor> colors;
+    auto piece = [&](const std::vector<WColor>& colors) {
+        return [&extend, table = colors.data()](uint32_t location, uint32_t size, uint32_t color) {
+            extend(nullptr, location);  // a stretch no piece covers stays uncoloured
+            extend(&table[color], location + size);
+        };
+    };
+    if (mTextType == kHTML) {
+        colors = *markupColors();
+        scanMarkupColors(text, {0, length}, piece(colors));
+    } else {
+        const ScriptRules& rules = *scriptRules(mTextType);
+        const ScriptPalette palette = *scriptPalette(rules);
+        colors = palette.colors;
+        if (wholeTextIsOneComment(rules)) {
+            colors = {*mSettings->commentColor()};
+            extend(&colors[0], length);
+        } else {
+            wscan::KeywordSet keywords;
+            scanScriptColors(text, {0, length}, scanRules(rules, keywords), palette, piece(colors));
+        }
+    }
     extend(nullptr, length);
     if (to > from) fn(current, WRange{from, to - from});
     return true;

@@ -24,7 +24,7 @@ void scanMarkup(std::u16string_view text, WRange range, Put&& put) {
     auto flushTo = [&](uint32_t p) {
         if (p > pending) put(MarkupClass::Others, pending, p - pending);
     };
-    auto emit = [&](MarkupClass kind, uint32_t from, uint32_t to) {
+    auto deliver = [&](MarkupClass kind, uint32_t from, uint32_t to) {
         flushTo(from);
         if (to > from) put(kind, from, to - from);
         pending = to;
@@ -37,7 +37,7 @@ void scanMarkup(std::u16string_view text, WRange range, Put&& put) {
         if (text[p] == u'<' && matchesAt(text, p, end, u"<!--")) {
             uint32_t close = find(text, p, end, u"-->");
             uint32_t after = close < end ? close + 3 : end;
-            emit(MarkupClass::Comments, p, after);
+            deliver(MarkupClass::Comments, p, after);
             p = after;
             continue;
         }
@@ -68,7 +68,7 @@ void scanMarkup(std::u16string_view text, WRange range, Put&& put) {
             q = p + 1;
             while (q < end - 1 && text[q] != u';') ++q;
         }
-        emit(MarkupClass::Refs, p, q + 1);
+        deliver(MarkupClass::Refs, p, q + 1);
         p = q + 1;
     }
     if (p <= end) flushTo(p);

@@ -74,7 +74,7 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
         void flushTo(uint32_t p) {
             if (p > pending) put(ScriptClass::Others, pending, p - pending);
         }
-        void emit(ScriptClass kind, uint32_t from, uint32_t to) {
+        void deliver(ScriptClass kind, uint32_t from, uint32_t to) {
             flushTo(from);
             if (to > from) put(kind, from, to - from);
             pending = to;
@@ -101,7 +101,7 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
         }
         if (c == u'"' || c == u'\'') {
             uint32_t after = quoted(p, c);
-            sink.emit(c == u'"' ? ScriptClass::DoubleQuote : ScriptClass::SingleQuote, p, after);
+            sink.deliver(c == u'"' ? ScriptClass::DoubleQuote : ScriptClass::SingleQuote, p, after);
             p = after;
             continue;
         }
@@ -146,7 +146,7 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
         if (!singleComment.empty() && matchesAt(text, p, end, singleComment)) {
             uint32_t q = p + static_cast<uint32_t>(singleComment.size());
             while (q < end && !isReturn(text[q])) ++q;
-            sink.emit(ScriptClass::SingleComment, p, q);
+            sink.deliver(ScriptClass::SingleComment, p, q);
             p = q < end ? q + 1 : end;
             sink.pending = p;
             continue;
@@ -155,7 +155,7 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
             uint32_t from = p + static_cast<uint32_t>(multiCommentHead.size());
             uint32_t tailAt = find(text, from, end, multiCommentTail);
             uint32_t after = tailAt < end ? tailAt + static_cast<uint32_t>(multiCommentTail.size()) : end;
-            sink.emit(ScriptClass::MultiComment, p, after);
+            sink.deliver(ScriptClass::MultiComment, p, after);
             p = after;
             continue;
         }
@@ -183,14 +183,14 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
             if (p + 2 >= end) break;  // too near the end to hold a name: no class
             uint32_t q = p + 1;
             while (q < end && tokens.contains(text[q])) ++q;
-            sink.emit(ScriptClass::Variables, p, q);
+            sink.deliver(ScriptClass::Variables, p, q);
             p = q;
             continue;
         }
         if (keywords && tokens.contains(c)) {
             uint32_t q = p + 1;
             while (q < end && tokens.contains(text[q])) ++q;
-            if (keywords->count(text.substr(p, q - p))) sink.emit(ScriptClass::Keywords, p, q);
+            if (keywords->count(text.substr(p, q - p))) sink.deliver(ScriptClass::Keywords, p, q);
             p = q;
             continue;
         }

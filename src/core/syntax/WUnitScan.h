@@ -55,13 +55,13 @@ inline uint32_t find(std::u16string_view text, uint32_t from, uint32_t end, std:
     return end;
 }
 
-// Walks [range) for closed multi-line comments and hands each to emit. Unless
+// Walks [range) for closed multi-line comments and hands each to deliver. Unless
 // quotes are ignored, a quote skips to its partner (or the range end), inside
 // comments too, with no escape character; the unit right after a closing quote
 // is then tested for head and tail only.
 template <typename Emit>
 void walkMultiComments(std::u16string_view text, std::u16string_view head, std::u16string_view tail,
-                       WRange range, bool ignoreQuotes, Emit&& emit) {
+                       WRange range, bool ignoreQuotes, Emit&& deliver) {
     if (head.empty() || tail.empty()) return;
     const uint32_t end = range.maxRange();
     bool inComment = false;
@@ -86,7 +86,7 @@ void walkMultiComments(std::u16string_view text, std::u16string_view head, std::
         if (inComment && matchesAt(text, p, end, tail)) {
             inComment = false;
             p += static_cast<uint32_t>(tail.size());
-            emit(WRange{start, p - start});
+            deliver(WRange{start, p - start});
             continue;
         }
         ++p;

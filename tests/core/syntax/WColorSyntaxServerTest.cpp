@@ -267,23 +267,44 @@ TEST_F(ColorSyntaxServerTest, FreshRunsAreWhatColouringAnUncolouredStorageGives)
         }));
         return runs;
     };
-    std::u16string body;
-    for (int i = 0; i < 2500; ++i) body += u"<p class=\"x\">a &amp; b <!-- c --> 'q' </p>\r";
     // A short text is painted class by class, a long one in one pass; each may end
-    // inside an unclosed tag, quote, comment or reference.
-    for (std::u16string_view tail : {u"", u"<a href=\"x", u"<!-- open", u"&amp", u"<"}) {
-        for (const std::u16string& text : {u"<b>x</b> y" + std::u16string(tail), body + std::u16string(tail)}) {
-            open(text, WColorSyntaxServer::kHTML);
-            Runs expected = stored();
-            EXPECT_EQ(fresh(), expected) << text.size() << " " << std::string(tail.begin(), tail.end());
+    // inside an unclosed tag, quote, comment, reference or literal.
+    struct Case {
+        int32_t type;
+        std::u16string_view line;
+        std::vector<std::u16string_view> tails;
+    };
+    const Case cases[] = {
+        {WColorSyntaxServer::kHTML, u"<p class=\"x\">a &amp; b <!-- c --> 'q' </p>\r",
+         {u"", u"<a href=\"x", u"<!-- open", u"&amp", u"<"}},
+        {WColorSyntaxServer::kPHP, u"echo $v . 'q' . \"w\"; /* c */ function f() {} // note\r",
+         {u"", u"\"open", u"/* open", u"$", u"\\"}},
+        {WColorSyntaxServer::kPerlScript, u"my @a = qw(x y); print $b if /re/; # note\r", {u"", u"'open", u"%q{x"}},
+        {WColorSyntaxServer::kRubyScript, u"def f(x) puts @v end # note\r=begin\rc\r=end\r", {u"", u"=begin"}},
+        {WColorSyntaxServer::kCSS, u"p { color: red; } /* c */ a:hover { x: \"y\" }\r", {u"", u"/*"}},
+    };
+    for (const Case& c : cases) {
+        std::u16string body;
+        while (body.size() <= 1u << 16) body += c.line;
+        for (std::u16string_view tail : c.tails) {
+            const std::u16string end(tail);
+            for (const std::u16string& text : {std::u16string(c.line) + end, body + end}) {
+                open(text, c.type);
+                Runs expected = stored();
+                EXPECT_EQ(fresh(), expected) << c.type << " " << text.size() << " " << std::string(end.begin(), end.end());
+            }
         }
     }
+    // A text that is one closed comment is coloured as that comment.
+    open(u"/* all\r of it */", WColorSyntaxServer::kPHP);
+    EXPECT_EQ(fresh(), (Runs{{{0, 16}, paint(kComment)}}));
+    EXPECT_EQ(stored(), fresh());
     // Classes sharing a colour make one run, as the storage joins them.
     shipped("html_settings", std::string(kAllColours) + "tag_color = #000001\r");
     open(u"<b>x</b>", WColorSyntaxServer::kHTML);
     EXPECT_EQ(fresh(), (Runs{{{0, 8}, paint(kBase)}}));
     EXPECT_EQ(stored(), fresh());
-    // The other types are coloured through the storage only.
-    open(u"echo 1;", WColorSyntaxServer::kPHP);
+    // The line-based types are coloured through the storage only.
+    open(u"Chapter 1\r", WColorSyntaxServer::kIndex);
     EXPECT_FALSE(engine->forEachFreshRun([](const WColor*, WRange) { ADD_FAILURE(); }));
 }
