@@ -10,6 +10,6 @@ foreach my $item (@list) {
     print "item: $item\n" if $item =~ /^[ab]$/;
 }
 my $s = q{nested {braces} here # not a comment};
-$a-b; @{$ref}; $File::Spec::x;
+$a-b; @{$ref}; $File::Temp::x;
 sub add { return $_[0] + $_[1]; }
 print "unclosed
