@@ -307,7 +307,7 @@ std::u16string joinWithCR(const std::vector<std::u16string>& pieces)
 }
 }  // namespace
 
-void WTextView::shiftRight()
+void WTextView::rewriteShiftBlockLines(void (*rewriteLine)(std::u16string& line))
 {
     const std::u16string& text = mView.string();
     if (text.empty())
@@ -315,38 +315,32 @@ void WTextView::shiftRight()
     const WRange block = shiftBlock(text, mView.selectedRange());
     if (block.length == 0)
         return;
+    auto lines = splitAtCR(std::u16string_view(text).substr(block.location, block.length));
+    for (auto& line : lines)
+        rewriteLine(line);
+    const std::u16string rewritten = joinWithCR(lines);
+    mView.setSelectedRange(block);
+    if (rewritten.size() != block.length)
+        insertText(rewritten);
+    mView.setSelectedRange({block.location, static_cast<uint32_t>(rewritten.size())});
+}
+
+void WTextView::shiftRight()
+{
     // One tab before each line that has any text; empty lines and each line's
     // own indentation stay, so the block keeps its structure.
-    auto lines = splitAtCR(std::u16string_view(text).substr(block.location, block.length));
-    for (auto& line : lines) {
+    rewriteShiftBlockLines([](std::u16string& line) {
         if (!line.empty())
             line.insert(line.begin(), u'\t');
-    }
-    const std::u16string shifted = joinWithCR(lines);
-    mView.setSelectedRange(block);
-    if (shifted.size() != block.length)
-        insertText(shifted);
-    mView.setSelectedRange({block.location, static_cast<uint32_t>(shifted.size())});
+    });
 }
 
 void WTextView::shiftLeft()
 {
-    const std::u16string& text = mView.string();
-    if (text.empty())
-        return;
-    const WRange block = shiftBlock(text, mView.selectedRange());
-    if (block.length == 0)
-        return;
-    auto lines = splitAtCR(std::u16string_view(text).substr(block.location, block.length));
-    for (auto& line : lines) {
+    rewriteShiftBlockLines([](std::u16string& line) {
         if (!line.empty() && line.front() == u'\t')
             line.erase(0, 1);
-    }
-    const std::u16string shifted = joinWithCR(lines);
-    mView.setSelectedRange(block);
-    if (shifted.size() != block.length)
-        insertText(shifted);
-    mView.setSelectedRange({block.location, static_cast<uint32_t>(shifted.size())});
+    });
 }
 
 void WTextView::wrapWithReturn()

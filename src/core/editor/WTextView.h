@@ -151,6 +151,9 @@ public:
     static bool isLineEnd(char16_t unit);
 
 private:
+    // Rewrites each line of the block that the shift commands work on and
+    // leaves the block selected.
+    void rewriteShiftBlockLines(void (*rewriteLine)(std::u16string& line));
     std::u16string pathText(const std::filesystem::path& file) const;
     std::optional<std::u16string> documentPathText() const;
 
