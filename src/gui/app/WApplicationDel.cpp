@@ -10,6 +10,7 @@
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WApplicationMenus.h"
+#include "menus/WEditingMenus.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
 #include "search/WDocumentSearch.h"
@@ -172,6 +173,7 @@ void WApplicationDel::buildMainMenu()
     format->addMenu(QStringLiteral("Font Size"));
     mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML Tags")), new QMenu(QStringLiteral("URLs")),
                   new QMenu(QStringLiteral("Tools"))};
+    WEditingMenus::addTo(mMainMenus, *controller);
 }
 
 void WApplicationDel::constructMenus()
