@@ -115,26 +115,6 @@ protected:
 
 }  // namespace
 
-TEST_F(EditingMenus, TheMenusHoldTheCommandsAfterTheFontsWithTheirKeys)
-{
-    QStringList format;
-    for (QAction* action : menu("Format")->actions()) {
-        if (!action->isSeparator())
-            format << action->text();
-    }
-    EXPECT_EQ(format, (QStringList{"Font Family & Style", "Font Size", "Shift Right", "Shift Left", "Wrap with Return",
-                                   "Remove Returns", "Word Wrap", "Auto Indent"}));
-    EXPECT_EQ(item("Shift Right")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_BracketRight));
-    EXPECT_EQ(item("Shift Left")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
-    // The Insert menu follows Format in the menu bar.
-    const QList<QMenu*>& menus = application->mainMenus();
-    const qsizetype formatIndex = menus.indexOf(menu("Format"));
-    ASSERT_GE(formatIndex, 0);
-    ASSERT_LT(formatIndex + 1, menus.size());
-    EXPECT_EQ(menus[formatIndex + 1]->title(), QStringLiteral("Insert"));
-    EXPECT_EQ(menus[formatIndex + 1]->actions().size(), 5);
-}
-
 TEST_F(EditingMenus, ShiftingFromTheMenuAndItsKeysIsOneUndoStepEach)
 {
     view->loadString(u"a\r\r  b\rtail");
@@ -157,6 +137,7 @@ TEST_F(EditingMenus, ShiftingFromTheMenuAndItsKeysIsOneUndoStepEach)
     EXPECT_EQ(view->string(), u"\ta\r\r  b\rtail");
     view->undo();
     EXPECT_EQ(view->string(), u"\t\ta\r\r  b\rtail");
+    EXPECT_EQ(item("Shift Left")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_BracketLeft));
 }
 
 TEST_F(EditingMenus, WrapAndRemoveReturnsChangeTheSelectionAndUndoAtOnce)
