@@ -131,12 +131,3 @@ TEST_F(ApplicationTest, FontsAreFoundByFamilyOrByFace)
     EXPECT_EQ(unknown.family().toStdString(), fixed);
     EXPECT_GT(unknown.pointSizeF(), 0.0);
 }
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    WLog::setSink([](std::string_view) {});
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -191,12 +191,3 @@ TEST(SyntaxModeSettings, ModeFilesOverrideFontSizeAndWrappingPerType) {
     EXPECT_NEAR(color->blue * 255, 1.0, 0.01);  // "<p>x</p>" is ordinary text in PHP
     WPlatform::setShared(nullptr);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    if (qgetenv("WEXEL_RESOURCES").isEmpty()) qputenv("WEXEL_RESOURCES", WEXEL_TEST_DATA "/../../resources");
-    WLog::setSink([](std::string_view) {});
-    QApplication application(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
