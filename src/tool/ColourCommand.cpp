@@ -122,12 +122,9 @@ int runColour(std::span<char*> arguments) {
         std::fprintf(stderr, "wexel-tool: the sh-script type is not coloured\n");
         return kToolUsage;
     }
-    std::string message;
-    std::optional<WOpenedText> opened = WDocumentData::openFile(parsed->file, &message);
-    if (!opened) {
-        std::fprintf(stderr, "wexel-tool: %s\n", message.c_str());
+    auto opened = openFileOrReport(parsed->file.c_str());
+    if (!opened)
         return kToolFailure;
-    }
     WTextStorage storage;
     storage.takeString(std::move(opened->text));
     auto engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, parsed->type);

@@ -67,12 +67,9 @@ int runConvert(std::span<char*> arguments)
         return usage("no file named");
 
     WLog::setSink([](std::string_view) {});
-    std::string message;
-    auto opened = WDocumentData::openFile(path, &message);
-    if (!opened) {
-        std::fprintf(stderr, "wexel-tool: %s\n", message.c_str());
+    auto opened = openFileOrReport(path);
+    if (!opened)
         return kToolFailure;
-    }
     WStringEncoding target = encoding.value_or(opened->encoding);
     auto saved = WDocumentData::saveText(opened->text, target, kind.value_or(opened->returnCodeType));
     if (saved.failure) {

@@ -15,12 +15,9 @@ int runOpenBench(std::span<char*> arguments)
         return kToolUsage;
     }
     WLog::setSink([](std::string_view) {});
-    std::string message;
-    auto opened = WDocumentData::openFile(arguments[0], &message);
-    if (!opened) {
-        std::fprintf(stderr, "wexel-tool: %s\n", message.c_str());
+    auto opened = openFileOrReport(arguments[0]);
+    if (!opened)
         return kToolFailure;
-    }
     std::printf("%zu\n", opened->text.size());
     return kToolSuccess;
 }

@@ -30,12 +30,9 @@ int runScan(std::span<char*> arguments) {
                      std::string(WTextTypeNames::scriptingName(parsed->type)).c_str());
         return kToolUsage;
     }
-    std::string message;
-    std::optional<WOpenedText> opened = WDocumentData::openFile(parsed->file, &message);
-    if (!opened) {
-        std::fprintf(stderr, "wexel-tool: %s\n", message.c_str());
+    auto opened = openFileOrReport(parsed->file.c_str());
+    if (!opened)
         return kToolFailure;
-    }
     std::optional<std::vector<std::u16string>> keywords;
     if (parsed->keywordFile) {
         std::optional<std::u16string> text = WSettingFile::readTextFile(*parsed->keywordFile);

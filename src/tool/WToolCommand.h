@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 #include <vector>
+
+#include "document/WDocumentData.h"
 
 // One subcommand of wexel-tool. Each lives in its own .cpp file and registers
 // itself with a static WToolCommand::Registration, so adding one touches no
@@ -31,3 +34,5 @@ inline constexpr int kToolUsage = 2;    // the command line was wrong
 // Writes all of the bytes to standard output; false (with a message) when it could not.
 bool writeToStandardOutput(std::string_view bytes);
 void printUsage();
+// Opens the file exactly as the editor does; says why on standard error when it cannot.
+std::optional<WOpenedText> openFileOrReport(const char* path);

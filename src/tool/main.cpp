@@ -44,6 +44,15 @@ bool writeToStandardOutput(std::string_view bytes)
     return true;
 }
 
+std::optional<WOpenedText> openFileOrReport(const char* path)
+{
+    std::string message;
+    auto opened = WDocumentData::openFile(path, &message);
+    if (!opened)
+        std::fprintf(stderr, "wexel-tool: %s\n", message.c_str());
+    return opened;
+}
+
 void printUsage()
 {
     std::string usage = "usage:";
