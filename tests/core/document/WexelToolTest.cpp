@@ -157,8 +157,9 @@ TEST_F(ToolTest, SavedDocumentsReopenInTheirEncoding)
             ASSERT_TRUE(again);
             EXPECT_EQ(again->encoding, encoding);
             EXPECT_EQ(again->returnCodeType, kind);
-            if (encoding != WJISEncoding)  // JIS writes the JIS X 0208 forms of a few characters
+            if (encoding != WJISEncoding) {  // JIS writes the JIS X 0208 forms of a few characters
                 EXPECT_TRUE(again->text == opened->text) << WEncoding::name(encoding);
+            }
         }
     }
     WLog::setSink(previous);

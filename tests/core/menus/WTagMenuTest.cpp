@@ -184,8 +184,9 @@ TEST_F(TagFile, TheShippedFileGroupsCommonElements)
             SCOPED_TRACE(s(item->title()));
             EXPECT_EQ(item->action(), "insertMenuTag:");
             EXPECT_TRUE(item->attachedText(u"pre") || item->attachedText(u"single"));
-            if (const std::u16string* pre = item->attachedText(u"pre"))
+            if (const std::u16string* pre = item->attachedText(u"pre")) {
                 EXPECT_EQ(pre->find(u'\n'), std::u16string::npos);  // the text holds CR line ends only
+            }
             if (!item->keyEquivalent().empty())
                 ++keyed;
         }
