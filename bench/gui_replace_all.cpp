@@ -2,7 +2,7 @@
 // UTF-16), offscreen: the time from the command to the recoloured text with
 // the caret at the start. "a" becomes "ab" about 510 000 times. The one undo
 // that takes it back runs between the timed rounds and must restore the text.
-#include <QApplication>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -15,7 +15,6 @@
 #include "app/WQtPlatform.h"
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
-#include "platform/WLog.h"
 #include "search/WDocumentSearch.h"
 #include "search/WSearchServer.h"
 
@@ -79,14 +78,3 @@ void BM_ReplaceAllInWindow(benchmark::State& state)
 }  // namespace
 
 BENCHMARK(BM_ReplaceAllInWindow)->Iterations(3)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    WLog::setSink([](std::string_view) {});
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -5,7 +5,6 @@
 //
 // WEXEL_BENCH_HTML names a real HTML file to build the document from (the
 // script bench/syntax.sh passes Debian's reference manual).
-#include <QApplication>
 #include <QTest>
 #include <QTextBlock>
 
@@ -20,7 +19,6 @@
 
 #include "document/MyDocument.h"
 #include "editor/WTextViewWidget.h"
-#include "platform/WLog.h"
 
 namespace {
 
@@ -112,13 +110,3 @@ void BM_TypeInWindow(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_TypeInWindow)->Iterations(200)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    WLog::setSink([](std::string_view) {});
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
