@@ -7,12 +7,11 @@
 #include <fstream>
 #include <iterator>
 
+#include "document/WDocumentData.h"
 #include "menus/WMenuUtils.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
-#include "text/WEncoding.h"
 #include "text/WStringUtils.h"
-#include "text/WTextUtils.h"
 
 namespace {
 
@@ -595,16 +594,14 @@ bool WTextView::insertTextOfFile(const std::filesystem::path& file)
         return false;
     }
 
-    auto decoded = WEncoding::decode(bytes, WTextUtils::detectCharacterCodeType(bytes));
-    if (!decoded)
-        decoded = WEncoding::decode(bytes, WShiftJISEncoding);  // the documents' own fallback
-    if (!decoded) {
+    // Decoded exactly as a document opens its file, line ends made CR: a CR LF
+    // file must not bring LFs that would be doubled when the document is saved.
+    auto opened = WDocumentData::openData(bytes, file.filename().string());
+    if (!opened) {
         WLog::write("WTextView insertTextOfFile: - cannot decode the file");
         return false;
     }
-    // Every line end becomes CR, as everywhere in the text: a CR LF file must
-    // not bring LFs that would be doubled when the document is saved.
-    const std::u16string text = WStringUtils::convertReturnsToCR(*decoded);
+    const std::u16string& text = opened->text;
 
     const WRange selection = mView.selectedRange();
     insertText(text);
