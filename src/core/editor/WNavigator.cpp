@@ -1,9 +1,8 @@
 #include "editor/WNavigator.h"
 
-#include <fstream>
-#include <iterator>
 
 #include "editor/WTextView.h"
+#include "syntax/WSettingFile.h"
 #include "platform/WPlatform.h"
 #include "text/WStringUtils.h"
 
@@ -152,9 +151,6 @@ std::vector<std::u16string> WNavigator::indexKeywords()
     const auto file = WPlatform::shared().pathForResource("i-text_keywords", "txt");
     if (!file)
         return {};
-    std::ifstream in(*file, std::ios::binary);
-    if (!in)
-        return {};
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return WStringUtils::stringComponentsSeparatedByCharacters(WStringUtils::fromUtf8(bytes), u" \t\r\n,");
+    const auto text = WSettingFile::readTextFile(*file);
+    return text ? WKeywords::keywordsFromString(*text) : std::vector<std::u16string>{};
 }

@@ -80,6 +80,10 @@ TEST(Navigator, IndexedTextListsKeywordsInFileOrder)
     std::ofstream(folder / "i-text_keywords.txt") << "Chapter, \r\nSection\n";
     EXPECT_EQ(titles(WNavigator::definitionItems(text, Index)),
               (std::vector<std::u16string>{u"Chapter 1", u"ChapterSection", u"Section a"}));
+    // Comment lines explain the file; their words are not line heads.
+    std::ofstream(folder / "i-text_keywords.txt") << "// Section heads\nChapter\n";
+    EXPECT_EQ(titles(WNavigator::definitionItems(text, Index)),
+              (std::vector<std::u16string>{u"Chapter 1", u"ChapterSection"}));
     WPlatform::setShared(nullptr);
     fs::remove_all(folder);
 }
