@@ -89,20 +89,28 @@ bool isKey(std::u16string_view key, char16_t unit)
     return key.size() == 1 && key[0] == unit;
 }
 
-// Sends the key's actions when the table lists it.
+// Sends the key's actions when the table lists it; without a sender it only answers.
 template <size_t N>
-bool sendFromTable(const Binding (&table)[N], std::u16string_view key, WTextView& sender)
+bool sendFromTable(const Binding (&table)[N], std::u16string_view key, WTextView* sender)
 {
     if (key.size() != 1)
         return false;
     for (const auto& binding : table) {
         if (binding.key == key[0]) {
-            for (const char* action : binding.actions)
-                sender.performAction(action);
+            if (sender) {
+                for (const char* action : binding.actions)
+                    sender->performAction(action);
+            }
             return true;
         }
     }
     return false;
+}
+
+void send(WTextView* sender, const char* action)
+{
+    if (sender)
+        sender->performAction(action);
 }
 
 }  // namespace
@@ -155,6 +163,44 @@ bool WKeyAssignServer::doneAssignedFunction(const WKeyEvent& event, WTextView& s
 bool WKeyAssignServer::doneWexelOriginalFunction(std::u16string_view key, uint32_t modifiers,
                                                  WTextView& sender) const
 {
+    return wexelOriginal(key, modifiers, &sender);
+}
+
+bool WKeyAssignServer::doneEmacsLikeFunction(std::u16string_view key, uint32_t modifiers,
+                                             WTextView& sender) const
+{
+    return emacsLike(key, modifiers, &sender);
+}
+
+bool WKeyAssignServer::doneViLikeFunction(std::u16string_view key, uint32_t modifiers, WTextView& sender) const
+{
+    return viLike(key, modifiers, &sender);
+}
+
+bool WKeyAssignServer::takesKey(int32_t scheme, const WKeyEvent& event)
+{
+    const WKeyAssignServer fresh;  // no prefix pending
+    const std::u16string key = keyCharacter(event.charactersIgnoringModifiers);
+    const uint32_t modifiers = event.modifierFlags;
+    switch (scheme) {
+    case WWexelOriginal:
+    case WEmacsLike:
+    case WViLike:
+        // Return, with whatever modifiers, may be taken for the automatic indentation.
+        if (isKey(key, u'\r'))
+            return true;
+        if (scheme == WWexelOriginal)
+            return fresh.wexelOriginal(key, modifiers, nullptr);
+        if (scheme == WEmacsLike)
+            return fresh.emacsLike(key, modifiers, nullptr);
+        return fresh.viLike(key, modifiers, nullptr);
+    default:
+        return false;
+    }
+}
+
+bool WKeyAssignServer::wexelOriginal(std::u16string_view key, uint32_t modifiers, WTextView* sender) const
+{
     if (!isControlOnly(modifiers))
         return false;
 
@@ -163,9 +209,9 @@ bool WKeyAssignServer::doneWexelOriginalFunction(std::u16string_view key, uint32
 
     if (isKey(mPrevCharacter, u'Q') && isControlOnly(mModifierFlags)) {
         if (isKey(key, u'R'))
-            sender.performAction("moveToBeginningOfDocument:");
+            send(sender, "moveToBeginningOfDocument:");
         else if (isKey(key, u'C'))
-            sender.performAction("moveToEndOfDocument:");
+            send(sender, "moveToEndOfDocument:");
         return true;  // any other key after the prefix is swallowed
     }
     if (isKey(key, u'Q'))
@@ -173,8 +219,7 @@ bool WKeyAssignServer::doneWexelOriginalFunction(std::u16string_view key, uint32
     return sendFromTable(kWexelPlain, key, sender);
 }
 
-bool WKeyAssignServer::doneEmacsLikeFunction(std::u16string_view key, uint32_t modifiers,
-                                             WTextView& sender) const
+bool WKeyAssignServer::emacsLike(std::u16string_view key, uint32_t modifiers, WTextView* sender) const
 {
     if (isKey(key, kEscape))
         return true;  // opens the Escape prefix
@@ -183,7 +228,7 @@ bool WKeyAssignServer::doneEmacsLikeFunction(std::u16string_view key, uint32_t m
         if (sendFromTable(kEmacsMeta, key, sender))
             return true;
         if (isControlOnly(modifiers) && isKey(key, u'K')) {
-            sender.performAction("deleteToEndOfLine:");
+            send(sender, "deleteToEndOfLine:");
             return true;
         }
         return false;
@@ -194,7 +239,7 @@ bool WKeyAssignServer::doneEmacsLikeFunction(std::u16string_view key, uint32_t m
 
     if (isKey(mPrevCharacter, u'X') && isControlOnly(mModifierFlags)) {
         if (isKey(key, u'S'))
-            sender.performAction("saveDocument:");
+            send(sender, "saveDocument:");
         return true;  // any other key after the prefix is swallowed
     }
     if (isKey(key, u'X'))
@@ -202,7 +247,7 @@ bool WKeyAssignServer::doneEmacsLikeFunction(std::u16string_view key, uint32_t m
     return sendFromTable(kEmacsControl, key, sender);
 }
 
-bool WKeyAssignServer::doneViLikeFunction(std::u16string_view key, uint32_t modifiers, WTextView& sender) const
+bool WKeyAssignServer::viLike(std::u16string_view key, uint32_t modifiers, WTextView* sender) const
 {
     // Shift is not looked at: Control-Shift-J moves down like Control-J.
     if (!isControlOnly(modifiers))

@@ -43,6 +43,11 @@ public:
     bool doneEmacsLikeFunction(std::u16string_view key, uint32_t modifiers, WTextView& sender) const;
     bool doneViLikeFunction(std::u16string_view key, uint32_t modifiers, WTextView& sender) const;
 
+    // Whether the scheme takes the key for itself when no prefix is pending, so
+    // that a menu shortcut on it would never fire from the text. Return counts
+    // as taken under the three built-in schemes (it may indent).
+    static bool takesKey(int32_t scheme, const WKeyEvent& event);
+
     const std::u16string& prevCharacter() const { return mPrevCharacter; }
     uint32_t prevModifierFlags() const { return mModifierFlags; }
 
@@ -50,6 +55,11 @@ public:
     static std::u16string keyCharacter(std::u16string_view charactersIgnoringModifiers);
 
 private:
+    // The schemes' tables; a null sender only answers whether the key is taken.
+    bool wexelOriginal(std::u16string_view key, uint32_t modifiers, WTextView* sender) const;
+    bool emacsLike(std::u16string_view key, uint32_t modifiers, WTextView* sender) const;
+    bool viLike(std::u16string_view key, uint32_t modifiers, WTextView* sender) const;
+
     std::u16string mPrevCharacter;
     uint32_t mModifierFlags = 0;
 };

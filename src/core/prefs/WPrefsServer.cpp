@@ -45,7 +45,9 @@ WDictionary WPrefsServer::defaultPreferences(const std::string& fontName)
     defaults.setBool(true, "use_xhtml_syntax");
     defaults.setBool(false, "always_makes_a_new_window");
     defaults.setInt(1, "preferred_browser");
-    defaults.setInt(1, "key_bind_type");  // WWexelOriginal
+    // The schemes' Control is the same Ctrl key the desktop's shortcuts use, so a
+    // new user starts with the system's keys and picks a scheme in the window.
+    defaults.setInt(4, "key_bind_type");  // WSystemDefault
     defaults.setObject(WPlistValue(fontName), "font_name");
     defaults.setFloat(12.0f, "font_size");
     defaults.setColor(rgb_color{1.0f, 1.0f, 1.0f, 1.0f}, "background_color");

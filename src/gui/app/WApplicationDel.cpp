@@ -11,7 +11,9 @@
 #include "editor/WTextViewWidget.h"
 #include "menus/WApplicationMenus.h"
 #include "menus/WEditingMenus.h"
+#include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
+#include "prefs/WPreferenceWindow.h"
 #include "prefs/WPrefsServer.h"
 #include "search/WDocumentSearch.h"
 #include "search/WSearchServer.h"
@@ -22,7 +24,8 @@ WApplicationDel* sharedDelegate = nullptr;
 QAction* findItem(QMenu* menu, const QString& title)
 {
     for (QAction* action : menu->actions()) {
-        if (action->text() == title)
+        // Titles are compared without their Alt mnemonics.
+        if (action->text() == title || action->iconText() == title)
             return action;
         if (action->menu()) {
             if (QAction* found = findItem(action->menu(), title))
@@ -64,6 +67,7 @@ WApplicationDel::~WApplicationDel()
     WLog::write("WApplicationDel : dealloc");
     // Documents first: their windows show the shared menus.
     mDocumentController.reset();
+    myPreferenceWindow.reset();
     qDeleteAll(mMainMenus);
     mMainMenus.clear();
     mSearchServer.reset();
@@ -100,6 +104,13 @@ void WApplicationDel::setMenuDict(const QString& name, const QVariantList& array
     mMenuDict[name] = array;
 }
 
+void WApplicationDel::showPreferenceWindow()
+{
+    if (!myPreferenceWindow)
+        myPreferenceWindow = std::make_unique<WPreferenceWindow>(*mPrefsServer);
+    myPreferenceWindow->showPreferenceWindow();
+}
+
 void WApplicationDel::showGotoLineWindow()
 {
     myGotoLineWindow->show();
@@ -117,7 +128,7 @@ void WApplicationDel::hideGotoLineWindow()
 QAction* WApplicationDel::mainMenuItem(const QString& title) const
 {
     for (QMenu* menu : mMainMenus) {
-        if (menu->title() == title)
+        if (menu->title() == title || menu->menuAction()->iconText() == title)
             return menu->menuAction();
         if (QAction* found = findItem(menu, title))
             return found;
@@ -166,14 +177,20 @@ void WApplicationDel::buildMainMenu()
     edit->addSeparator();
     add(edit, QStringLiteral("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
     WDocumentSearch::addFindMenu(edit, *controller);
+    edit->addSeparator();
+    add(edit, QStringLiteral("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showPreferenceWindow(); });
 
     // Filled from data by the menu builders (constructMenus).
-    auto* format = new QMenu(QStringLiteral("Format"));
+    // Every menu of the bar has its own Alt mnemonic: the key schemes may take an
+    // item's shortcut, and the menu bar then is the way to it.
+    auto* format = new QMenu(QStringLiteral("Fo&rmat"));
     format->addMenu(QStringLiteral("Font Family & Style"));
     format->addMenu(QStringLiteral("Font Size"));
-    mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML Tags")), new QMenu(QStringLiteral("URLs")),
-                  new QMenu(QStringLiteral("Tools"))};
+    mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML &Tags")), new QMenu(QStringLiteral("&URLs")),
+                  new QMenu(QStringLiteral("T&ools"))};
     WEditingMenus::addTo(mMainMenus, *controller);
+    for (QMenu* menu : mMainMenus)
+        WMenuShortcuts::applyKeyScheme(menu, WMenuShortcuts::activeScheme());
 }
 
 void WApplicationDel::constructMenus()

@@ -14,6 +14,7 @@ class QAction;
 class QMenu;
 class WDocumentController;
 class WGotoLineWindow;
+class WPreferenceWindow;
 class WPrefsServer;
 class WSearchServer;
 
@@ -42,6 +43,10 @@ public:
     std::optional<QVariantList> menuDict(const QString& name) const;
     void setMenuDict(const QString& name, const QVariantList& array);
 
+    // The preference window, made when first shown and kept.
+    void showPreferenceWindow();
+    WPreferenceWindow* preferenceWindow() const { return myPreferenceWindow.get(); }
+
     // The go-to-line window.
     void showGotoLineWindow();
     void hideGotoLineWindow();
@@ -66,6 +71,7 @@ private:
     std::unique_ptr<WPrefsServer> mPrefsServer;
     std::unique_ptr<WDocumentController> mDocumentController;
     std::unique_ptr<WGotoLineWindow> myGotoLineWindow;
+    std::unique_ptr<WPreferenceWindow> myPreferenceWindow;
     std::unique_ptr<WSearchServer> mSearchServer;
     std::map<QString, QVariantList> mMenuDict;
     QList<QMenu*> mMainMenus;

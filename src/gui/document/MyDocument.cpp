@@ -20,6 +20,7 @@
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WDocumentMenuResponder.h"
+#include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "text/WStringUtils.h"
@@ -293,7 +294,8 @@ void MyDocument::attachTextTypeMenu()
         const auto type = static_cast<WTextType>(tag);
         myTextTypePopupButton->addItem(QString::fromUtf8(WTextTypeNames::popupTitle(type)), tag);
         if (const std::string_view key = WTextTypeNames::keyEquivalent(type); !key.empty()) {
-            auto* shortcut = new QShortcut(QKeySequence(QStringLiteral("Ctrl+") + QString::fromUtf8(key)), myWindow);
+            auto* shortcut = new QShortcut(myWindow);
+            WMenuShortcuts::setShortcuts(shortcut, {QKeySequence(QStringLiteral("Ctrl+") + QString::fromUtf8(key))});
             connect(shortcut, &QShortcut::activated, this, [this, tag] { textTypeMenuSelected(tag); });
         }
     }

@@ -135,19 +135,19 @@ void WEditingMenus::addTo(QList<QMenu*>& mainMenus, WDocumentController& control
 {
     qsizetype formatIndex = -1;
     for (qsizetype index = 0; index < mainMenus.size(); ++index) {
-        if (mainMenus[index]->title() == QStringLiteral("Format"))
+        if (mainMenus[index]->menuAction()->iconText() == QStringLiteral("Format"))
             formatIndex = index;
     }
     QMenu* format = formatIndex >= 0 ? mainMenus[formatIndex] : nullptr;
     if (!format) {
-        format = new QMenu(QStringLiteral("Format"));
+        format = new QMenu(QStringLiteral("Fo&rmat"));
         mainMenus.append(format);
         formatIndex = mainMenus.size() - 1;
     }
     // The Format menu keeps the font submenus it already has; these come after them.
     WMenuRenderer::render(formatMenuModel(), format);
 
-    auto* insert = new QMenu(QStringLiteral("Insert"));
+    auto* insert = new QMenu(QStringLiteral("&Insert"));
     WMenuRenderer::render(insertMenuModel(), insert);
     mainMenus.insert(formatIndex + 1, insert);
 

@@ -5,6 +5,7 @@
 #include <QVariant>
 
 #include "menus/WMenuDispatcher.h"
+#include "menus/WMenuShortcuts.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ void addItem(QMenu* qmenu, WMenuItem& item)
     }
     action->setProperty(kItemProperty, QVariant::fromValue<quintptr>(reinterpret_cast<quintptr>(&item)));
     action->setProperty(kRenderedProperty, true);
-    action->setShortcut(WMenuRenderer::keySequenceFor(item));
+    WMenuShortcuts::setShortcuts(action, {WMenuRenderer::keySequenceFor(item)});
     action->setEnabled(item.isEnabled() && (item.hasSubmenu() || !item.action().empty()));
     if (!item.action().empty() && !item.hasSubmenu()) {
         QObject::connect(action, &QAction::triggered, action, [&item] { WMenuDispatcher::sendAction(item); });

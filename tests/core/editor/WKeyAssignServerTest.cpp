@@ -211,3 +211,32 @@ TEST_F(KeyBindings, OutOfRangeSchemeLogsBindsNothingAndStillRecords)
 }
 
 }  // namespace
+
+TEST(KeySchemeQuery, TakesKeyAnswersWhatTheTablesDoWithoutActing)
+{
+    auto takes = [](int32_t scheme, std::u16string key, uint32_t flags) {
+        return WKeyAssignServer::takesKey(scheme, WKeyEvent{std::move(key), flags});
+    };
+    // The program's own scheme: Ctrl+G deletes, Ctrl+Q is a prefix, Ctrl+Shift only for A S D F.
+    EXPECT_TRUE(takes(WWexelOriginal, u"g", kCtrl));
+    EXPECT_TRUE(takes(WWexelOriginal, u"q", kCtrl));
+    EXPECT_TRUE(takes(WWexelOriginal, u"s", kCtrl | kShift));
+    EXPECT_FALSE(takes(WWexelOriginal, u"g", kCtrl | kShift));
+    EXPECT_FALSE(takes(WWexelOriginal, u"s", kCtrl | kAlt));
+    EXPECT_FALSE(takes(WWexelOriginal, u"z", kCtrl));
+    // Emacs-like: no Shift forms; Escape whatever the modifiers; Ctrl+X is a prefix.
+    EXPECT_TRUE(takes(WEmacsLike, u"x", kCtrl));
+    EXPECT_FALSE(takes(WEmacsLike, u"g", kCtrl));
+    EXPECT_FALSE(takes(WEmacsLike, u"k", kCtrl | kShift));
+    EXPECT_TRUE(takes(WEmacsLike, kEsc, kShift));
+    // vi-like ignores Shift.
+    EXPECT_TRUE(takes(WViLike, u"k", kCtrl | kShift));
+    EXPECT_FALSE(takes(WViLike, u"s", kCtrl));
+    // Return may indent under every built-in scheme, never under the system's keys.
+    for (int32_t scheme : {WWexelOriginal, WEmacsLike, WViLike})
+        EXPECT_TRUE(takes(scheme, u"\r", kCtrl | kShift)) << scheme;
+    for (int32_t scheme : {int32_t(WSystemDefault), 0, 5}) {
+        EXPECT_FALSE(takes(scheme, u"\r", 0)) << scheme;
+        EXPECT_FALSE(takes(scheme, u"g", kCtrl)) << scheme;
+    }
+}

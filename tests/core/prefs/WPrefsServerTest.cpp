@@ -99,7 +99,7 @@ TEST_F(PrefsServerTest, FirstStartStoresEveryDefault)
         EXPECT_FALSE(prefs.boolForKey("assign_only_multi_stroke"));
         EXPECT_FALSE(prefs.boolForKey("always_makes_a_new_window"));
         EXPECT_EQ(prefs.intForKey("preferred_browser"), 1);
-        EXPECT_EQ(prefs.intForKey("key_bind_type"), 1);
+        EXPECT_EQ(prefs.intForKey("key_bind_type"), 4);  // the system's keys on this desktop
         EXPECT_EQ(prefs.stringForKey("font_name"), "IPAGothic Regular");
         EXPECT_EQ(prefs.floatForKey("font_size"), 12.0f);
         EXPECT_TRUE(sameBits(prefs.colorForKey("tab_string_color"), rgb_color{0.39f, 0.39f, 0.78f, 1.0f}));
@@ -187,7 +187,7 @@ TEST_F(PrefsServerTest, EditsAreSeenOnlyAfterCommit)
         prefs.tempDictionary().setBool(false, "word_wrap");
         ASSERT_TRUE(prefs.commit());
         EXPECT_FALSE(prefs.boolForKey("word_wrap"));
-        EXPECT_EQ(prefs.intForKey("key_bind_type"), 1);  // the reverted edit stays lost
+        EXPECT_EQ(prefs.intForKey("key_bind_type"), 4);  // the system's keys on this desktop  // the reverted edit stays lost
         // The committed set is a copy: later edits of the working copy do not leak in.
         prefs.tempDictionary().setBool(true, "word_wrap");
         EXPECT_FALSE(prefs.boolForKey("word_wrap"));
@@ -282,7 +282,7 @@ TEST_F(PrefsServerTest, BrokenFilesAreKeptAside)
         {
             WPrefsServer prefs(file);
             EXPECT_TRUE(prefs.boolForKey("word_wrap"));
-            EXPECT_EQ(prefs.intForKey("key_bind_type"), 1);
+            EXPECT_EQ(prefs.intForKey("key_bind_type"), 4);  // the system's keys on this desktop
         }
         EXPECT_EQ(contents(file.string() + ".broken"), bytes);
         EXPECT_EQ(storedPrefs().count(), 17u);

@@ -1,0 +1,360 @@
+#include "prefs/WPreferenceWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/WApplicationDel.h"
+#include "app/WPresenter.h"
+#include "editor/WKeyAssignServer.h"
+#include "menus/WMenu.h"
+#include "menus/WMenuShortcuts.h"
+#include "menus/WMenuUtils.h"
+#include "platform/WLog.h"
+#include "prefs/WColorUtils.h"
+#include "prefs/WColorWell.h"
+#include "prefs/WPrefsServer.h"
+
+namespace {
+
+// The second browser's command; the desktop's default browser needs none.
+constexpr const char* kBrowserCommandKey = "browser_command";
+
+QColor toQColor(const WColor& color)
+{
+    return QColor::fromRgbF(color.red, color.green, color.blue, color.alpha);
+}
+
+WColor toWColor(const QColor& color)
+{
+    return WColor{static_cast<float>(color.redF()), static_cast<float>(color.greenF()),
+                  static_cast<float>(color.blueF()), static_cast<float>(color.alphaF())};
+}
+
+QLabel* explanation(const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setWordWrap(true);
+    label->setForegroundRole(QPalette::PlaceholderText);
+    label->setContentsMargins(22, 0, 0, 6);
+    return label;
+}
+
+// Fills a pop-up from a menu model: the item titles, tagged as in the model.
+void fillPopup(QComboBox* popup, const WMenu& menu)
+{
+    for (const auto& item : menu.itemArray()) {
+        if (!item->isSeparatorItem())
+            popup->addItem(QString::fromStdU16String(item->title()), item->tag());
+    }
+}
+
+void selectTag(QComboBox* popup, int tag)
+{
+    popup->setCurrentIndex(popup->findData(tag));
+}
+
+// "A S D", the letters the scheme takes with these modifiers.
+QStringList lettersTaken(int scheme, Qt::KeyboardModifiers modifiers)
+{
+    QStringList letters;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        if (WMenuShortcuts::schemeTakes(scheme, QKeySequence(QKeyCombination(modifiers, Qt::Key(letter)))))
+            letters.append(QString(QChar(letter)));
+    }
+    return letters;
+}
+
+}  // namespace
+
+WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
+    : QDialog(parent), mPrefsServer(prefsServer), myTabView(new QTabWidget(this))
+{
+    setWindowTitle(QStringLiteral("Preferences"));
+    setObjectName(QStringLiteral("PreferenceWindow"));
+
+    // ---- Editing
+    auto* editing = new QWidget(myTabView);
+    auto* editingColumn = new QVBoxLayout(editing);
+    myAutoIndentCheckBox = addCheckBox(editing, QStringLiteral("Auto indent"), "auto_indent",
+                                       QStringLiteral("Return starts the new line with the indentation of the line above."));
+    myWordWrapCheckBox = addCheckBox(editing, QStringLiteral("Wrap long lines"), "word_wrap",
+                                     QStringLiteral("Long lines are wrapped at the window's edge instead of scrolling sideways."));
+    auto* keyForm = new QFormLayout;
+    myKeyAssignMenu = new QComboBox(editing);
+    myKeyAssignMenu->addItem(QStringLiteral("Wexel's own keys"), int(WWexelOriginal));
+    myKeyAssignMenu->addItem(QStringLiteral("Emacs-like keys"), int(WEmacsLike));
+    myKeyAssignMenu->addItem(QStringLiteral("vi-like keys"), int(WViLike));
+    myKeyAssignMenu->addItem(QStringLiteral("The system's keys"), int(WSystemDefault));
+    keyForm->addRow(QStringLiteral("Key bindings:"), myKeyAssignMenu);
+    editingColumn->addLayout(keyForm);
+    myKeyAssignDescription = explanation(QString(), editing);
+    myKeyAssignDescription->setObjectName(QStringLiteral("keySchemeDescription"));
+    editingColumn->addWidget(myKeyAssignDescription);
+    myAssignOnlyMultiStrokeKeyBindCheckBox =
+        addCheckBox(editing, QStringLiteral("Bind only two-key sequences"), "assign_only_multi_stroke",
+                    QStringLiteral("Kept with your preferences; the key bindings do not consult it yet."));
+    editingColumn->addStretch(1);
+    myTabView->addTab(editing, QStringLiteral("Editing"));
+
+    // ---- Files
+    auto* files = new QWidget(myTabView);
+    auto* filesColumn = new QVBoxLayout(files);
+    myCharCodeDetectionCheckBox =
+        addCheckBox(files, QStringLiteral("Detect the character code of opened files"), "detect_code_type");
+    myFileTypeDetectionCheckBox =
+        addCheckBox(files, QStringLiteral("Detect the text type from the file name"), "detect_text_type");
+    myStoreWindowStatusCheckBox =
+        addCheckBox(files, QStringLiteral("Remember the selection of each file"), "store_window_status",
+                    QStringLiteral("The selection is saved with the file and selected again when you open it."));
+    filesColumn->addStretch(1);
+    myTabView->addTab(files, QStringLiteral("Files"));
+
+    // ---- Web
+    auto* web = new QWidget(myTabView);
+    auto* webColumn = new QVBoxLayout(web);
+    myUseXHTMLSyntaxCheckBox =
+        addCheckBox(web, QStringLiteral("Write XHTML tags"), "use_xhtml_syntax",
+                    QStringLiteral("Inserted image tags end in \" />\", as XHTML wants, instead of \">\"."));
+    auto* browserForm = new QFormLayout;
+    myBrowserMenu = new QComboBox(web);
+    myBrowserMenu->addItem(QStringLiteral("The desktop's default browser"), 1);
+    myBrowserMenu->addItem(QStringLiteral("Another browser"), 2);
+    browserForm->addRow(QStringLiteral("Open with Browser uses:"), myBrowserMenu);
+    myBrowserCommandMenu = new QComboBox(web);
+    myBrowserCommandMenu->setEditable(true);
+    myBrowserCommandMenu->addItems(installedBrowsers());
+    myBrowserCommandMenu->setToolTip(QStringLiteral("A browser's command, found on your PATH"));
+    browserForm->addRow(QStringLiteral("Other browser:"), myBrowserCommandMenu);
+    webColumn->addLayout(browserForm);
+    myAlwaysMakesANewWindowCheckBox =
+        addCheckBox(web, QStringLiteral("Always open a new browser window"), "always_makes_a_new_window");
+    webColumn->addStretch(1);
+    myTabView->addTab(web, QStringLiteral("Web"));
+
+    // ---- Font and colours
+    auto* looks = new QWidget(myTabView);
+    auto* looksForm = new QFormLayout(looks);
+    myFontFamilyMenu = new QComboBox(looks);
+    myFontFamilyMenu->setMaxVisibleItems(20);
+    myFontSizeMenu = new QComboBox(looks);
+    looksForm->addRow(QStringLiteral("Font of new windows:"), myFontFamilyMenu);
+    looksForm->addRow(QStringLiteral("Size:"), myFontSizeMenu);
+    myBaseColorWell = new WColorWell(QStringLiteral("Text colour"), looks);
+    myBackgroudColorWell = new WColorWell(QStringLiteral("Background colour"), looks);
+    myTagFontColorWell = new WColorWell(QStringLiteral("Tag colour"), looks);
+    myCommentFontColorWell = new WColorWell(QStringLiteral("Comment colour"), looks);
+    looksForm->addRow(QStringLiteral("Plain text:"), myBaseColorWell);
+    looksForm->addRow(QStringLiteral("Background of plain text:"), myBackgroudColorWell);
+    looksForm->addRow(QStringLiteral("Tags:"), myTagFontColorWell);
+    looksForm->addRow(QStringLiteral("Comments:"), myCommentFontColorWell);
+    looksForm->addRow(explanation(QStringLiteral("The font and size apply to windows opened from now on."), looks));
+    myTabView->addTab(looks, QStringLiteral("Font && Colours"));
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &WPreferenceWindow::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &WPreferenceWindow::reject);
+
+    auto* column = new QVBoxLayout(this);
+    column->addWidget(myTabView);
+    column->addWidget(buttons);
+
+    connect(myKeyAssignMenu, &QComboBox::activated, this, [this] {
+        popupSelected(myKeyAssignMenu, "key_bind_type");
+        showKeySchemeDescription();
+    });
+    connect(myBrowserMenu, &QComboBox::activated, this, [this] {
+        popupSelected(myBrowserMenu, "preferred_browser");
+        myBrowserCommandMenu->setEnabled(myBrowserMenu->currentData().toInt() == 2);
+    });
+    connect(myBrowserCommandMenu, &QComboBox::currentTextChanged, this, [this](const QString& command) {
+        mPrefsServer.tempDictionary().setObject(WPlistValue(command.trimmed().toStdString()), kBrowserCommandKey);
+    });
+    connect(myFontFamilyMenu, &QComboBox::activated, this, &WPreferenceWindow::fontFamilyMenuSelected);
+    connect(myFontSizeMenu, &QComboBox::activated, this, &WPreferenceWindow::fontSizeMenuSelected);
+
+    awakeFromNib();
+}
+
+QCheckBox* WPreferenceWindow::addCheckBox(QWidget* pane, const QString& title, const char* key,
+                                          const QString& about)
+{
+    auto* box = new QCheckBox(title, pane);
+    pane->layout()->addWidget(box);
+    if (!about.isEmpty())
+        pane->layout()->addWidget(explanation(about, pane));
+    connect(box, &QCheckBox::toggled, this, [this, key](bool on) { mPrefsServer.tempDictionary().setBool(on, key); });
+    mCheckBoxes.emplace_back(box, key);
+    return box;
+}
+
+void WPreferenceWindow::awakeFromNib()
+{
+    WMenu fonts(u"");
+    mPrefsServer.setFontNameArray(WMenuUtils::attachFlattedFontMenuToMenu(fonts, "fontFamilyMenuSelected:"));
+    fillPopup(myFontFamilyMenu, fonts);
+    WMenu sizes(u"");
+    WMenuUtils::attachSizeMenuToMenu(sizes, "fontSizeMenuSelected:");
+    fillPopup(myFontSizeMenu, sizes);
+    myTabView->setCurrentIndex(0);
+    resetUI();
+}
+
+std::vector<float> WPreferenceWindow::sizeArray() const
+{
+    std::vector<float> sizes;
+    const WApplicationDel* application = WApplicationDel::shared();
+    if (auto array = application ? application->menuDict(QStringLiteral("font_size_array")) : std::nullopt) {
+        for (const QVariant& size : *array)
+            sizes.push_back(size.toFloat());
+    } else {
+        // The menus are not built (a window made on its own): the same table they use.
+        sizes.assign(WFontSizeMenuItemArray.begin(), WFontSizeMenuItemArray.end() - 1);
+    }
+    return sizes;
+}
+
+void WPreferenceWindow::resetUI()
+{
+    // The controls' own signals would write into the working copy; it is the committed set already.
+    const QSignalBlocker blockCommand(myBrowserCommandMenu);
+    for (auto& [box, key] : mCheckBoxes) {
+        const QSignalBlocker block(box);
+        box->setChecked(mPrefsServer.boolForKey(key));
+    }
+    selectTag(myBrowserMenu, mPrefsServer.intForKey("preferred_browser"));
+    selectTag(myKeyAssignMenu, mPrefsServer.intForKey("key_bind_type"));
+    myBrowserCommandMenu->setEditText(QString::fromStdString(mPrefsServer.stringForKey(kBrowserCommandKey)));
+    myBrowserCommandMenu->setEnabled(mPrefsServer.intForKey("preferred_browser") == 2);
+    showKeySchemeDescription();
+
+    const std::vector<std::string>& names = mPrefsServer.fontNameArray().value_or(std::vector<std::string>{});
+    const std::string fontName = mPrefsServer.stringForKey("font_name");
+    const auto name = std::find(names.begin(), names.end(), fontName);
+    if (name == names.end()) {
+        WLog::write("TextViewFontName : NotFound");
+        myFontFamilyMenu->setCurrentIndex(-1);
+    } else {
+        selectTag(myFontFamilyMenu, static_cast<int>(name - names.begin()));
+    }
+    const std::vector<float> sizes = sizeArray();
+    const auto size = std::find(sizes.begin(), sizes.end(), mPrefsServer.floatForKey("font_size"));
+    myFontSizeMenu->setCurrentIndex(size == sizes.end() ? -1 : myFontSizeMenu->findData(int(size - sizes.begin())));
+
+    myBaseColorWell->setColor(toQColor(mPrefsServer.nscolorForKey("base_string_color")));
+    myBackgroudColorWell->setColor(toQColor(mPrefsServer.nscolorForKey("background_color")));
+    myTagFontColorWell->setColor(toQColor(mPrefsServer.nscolorForKey("tab_string_color")));
+    myCommentFontColorWell->setColor(toQColor(mPrefsServer.nscolorForKey("comment_string_color")));
+}
+
+void WPreferenceWindow::showPreferenceWindow()
+{
+    show();
+    raise();
+    activateWindow();
+}
+
+void WPreferenceWindow::popupSelected(QComboBox* popup, const char* key)
+{
+    if (popup->currentIndex() >= 0)
+        mPrefsServer.tempDictionary().setInt(popup->currentData().toInt(), key);
+}
+
+void WPreferenceWindow::fontFamilyMenuSelected(int index)
+{
+    const int tag = myFontFamilyMenu->itemData(index).toInt();
+    const auto& names = mPrefsServer.fontNameArray();
+    if (names && tag >= 0 && tag < static_cast<int>(names->size()))
+        mPrefsServer.tempDictionary().setObject(WPlistValue((*names)[static_cast<size_t>(tag)]), "font_name");
+}
+
+void WPreferenceWindow::fontSizeMenuSelected(int index)
+{
+    const int tag = myFontSizeMenu->itemData(index).toInt();
+    const std::vector<float> sizes = sizeArray();
+    if (tag >= 0 && tag < static_cast<int>(sizes.size()))
+        mPrefsServer.tempDictionary().setFloat(sizes[static_cast<size_t>(tag)], "font_size");
+}
+
+void WPreferenceWindow::showKeySchemeDescription()
+{
+    myKeyAssignDescription->setText(keySchemeDescription(myKeyAssignMenu->currentData().toInt()));
+}
+
+void WPreferenceWindow::okButtonPressed()
+{
+    hide();
+    WDictionary& working = mPrefsServer.tempDictionary();
+    working.setColor(WColorUtils::convertNSColorToStruct(toWColor(myBaseColorWell->color())), "base_string_color");
+    working.setColor(WColorUtils::convertNSColorToStruct(toWColor(myBackgroudColorWell->color())), "background_color");
+    working.setColor(WColorUtils::convertNSColorToStruct(toWColor(myTagFontColorWell->color())), "tab_string_color");
+    working.setColor(WColorUtils::convertNSColorToStruct(toWColor(myCommentFontColorWell->color())),
+                     "comment_string_color");
+    const bool saved = mPrefsServer.commit();
+    resetUI();
+    // The scheme may have changed: the menus stop (or start) promising its keys at once.
+    WMenuShortcuts::applyKeyScheme();
+    if (!saved) {
+        WPresenter::shared().showError(nullptr, QStringLiteral("Your preferences could not be saved."),
+                                       QStringLiteral("They apply until Wexel quits. Check that the folder "
+                                                      "~/.config/Wexel can be written to."));
+    }
+}
+
+void WPreferenceWindow::cancelButtonPressed()
+{
+    hide();
+    mPrefsServer.revert();
+    resetUI();
+}
+
+void WPreferenceWindow::accept()
+{
+    okButtonPressed();
+}
+
+void WPreferenceWindow::reject()
+{
+    cancelButtonPressed();
+}
+
+QString WPreferenceWindow::keySchemeDescription(int scheme)
+{
+    if (scheme == WSystemDefault)
+        return QStringLiteral("Takes no keys: every Ctrl key is a menu shortcut, as in other programs.");
+    const QStringList plain = lettersTaken(scheme, Qt::ControlModifier);
+    const QStringList shifted = lettersTaken(scheme, Qt::ControlModifier | Qt::ShiftModifier);
+    QString text = QStringLiteral("Takes Ctrl+") + plain.join(u' ');
+    if (!shifted.isEmpty())
+        text += shifted == plain ? QStringLiteral(", with or without Shift")
+                                 : QStringLiteral(" and Ctrl+Shift+") + shifted.join(u' ');
+    text += QStringLiteral(".");
+    if (scheme == WWexelOriginal)
+        text += QStringLiteral(" Ctrl+Q then Ctrl+R goes to the start of the text, Ctrl+Q then Ctrl+C to the end.");
+    else if (scheme == WEmacsLike)
+        text += QStringLiteral(" Ctrl+X then Ctrl+S saves; Escape then a letter is a Meta key.");
+    text += QStringLiteral(" Return indents when Auto Indent is on. Menu items on these keys show their other "
+                           "shortcut or none; reach them with Alt and the menu's underlined letter.");
+    return text;
+}
+
+QStringList WPreferenceWindow::installedBrowsers()
+{
+    static const char* const candidates[] = {"firefox",        "firefox-esr", "chromium", "chromium-browser",
+                                             "google-chrome",  "epiphany-browser", "falkon", "konqueror",
+                                             "midori",         "qutebrowser"};
+    QStringList found;
+    for (const char* candidate : candidates) {
+        if (!QStandardPaths::findExecutable(QString::fromLatin1(candidate)).isEmpty())
+            found.append(QString::fromLatin1(candidate));
+    }
+    return found;
+}
