@@ -105,12 +105,7 @@ void WMenuShortcuts::setShortcuts(QShortcut* shortcut, const QList<QKeySequence>
 
 QList<QKeySequence> WMenuShortcuts::allShortcuts(const QAction* action)
 {
-    if (!action)
-        return {};
-    const QVariant all = action->property(kAllProperty);
-    if (all.isValid() && sequencesOf(action->property(kShownProperty)) == action->shortcuts())
-        return sequencesOf(all);
-    return action->shortcuts();
+    return action ? remembered(action, action->shortcuts()) : QList<QKeySequence>{};
 }
 
 void WMenuShortcuts::applyKeyScheme(QMenu* menu, int32_t scheme)
