@@ -5,6 +5,7 @@
 #include <system_error>
 
 
+#include "bookmarks/WBrowserBookmarks.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "prefs/WPlistSerialization.h"
@@ -105,6 +106,16 @@ std::optional<std::string> readBytes(const std::filesystem::path& file)
 }
 
 // ---- Safari bookmarks ----
+
+std::filesystem::path favoritesFile()
+{
+    return WPlatform::shared().homeDirectory() / "Library" / "Preferences" / "Explorer" / "Favorites.html";
+}
+
+std::filesystem::path safariBookmarksFile()
+{
+    return WPlatform::shared().homeDirectory() / "Library" / "Safari" / "Bookmarks.plist";
+}
 
 const std::string* stringOf(const WPlistValue* value)
 {
@@ -323,13 +334,40 @@ void WMenuUtils::attachURLMenuToMenu(WMenu& menu, std::string_view selector)
 {
     constructURLMenuWithIEBookmarks(addFolderItem(menu, u"MSIE"), selector);
     constructURLMenuWithSafariBookmarks(addFolderItem(menu, u"Safari"), selector);
+    for (const WBrowserBookmarks::Browser& browser : WBrowserBookmarks::read(WPlatform::shared().homeDirectory()))
+        constructURLMenuWithBookmarks(addFolderItem(menu, browser.title), browser.folders, selector);
+}
+
+void WMenuUtils::constructURLMenuWithBookmarks(WMenu& menu, const std::vector<WBookmark>& bookmarks,
+                                               std::string_view selector)
+{
+    for (const WBookmark& bookmark : bookmarks) {
+        switch (bookmark.kind) {
+        case WBookmark::Kind::Folder:
+            constructURLMenuWithBookmarks(addFolderItem(menu, bookmark.title), bookmark.children, selector);
+            break;
+        case WBookmark::Kind::Separator:
+            menu.addSeparatorItem();
+            break;
+        case WBookmark::Kind::Link:
+            menu.addItemWithTitle(bookmark.title, std::string(selector))
+                .setAttachedObj(WMenuDictionary{{u"title", bookmark.title}, {u"url", bookmark.url}});
+            break;
+        }
+    }
+}
+
+std::vector<std::filesystem::path> WMenuUtils::urlMenuSourceFiles()
+{
+    std::vector<std::filesystem::path> files = WBrowserBookmarks::sourceFiles(WPlatform::shared().homeDirectory());
+    files.push_back(favoritesFile());
+    files.push_back(safariBookmarksFile());
+    return files;
 }
 
 void WMenuUtils::constructURLMenuWithIEBookmarks(WMenu& menu, std::string_view selector)
 {
-    std::filesystem::path file =
-        WPlatform::shared().homeDirectory() / "Library" / "Preferences" / "Explorer" / "Favorites.html";
-    if (std::optional<std::u16string> contents = readTextFile(file))
+    if (std::optional<std::u16string> contents = readTextFile(favoritesFile()))
         constructURLMenuWithFavorites(menu, *contents, selector);
 }
 
@@ -370,8 +408,7 @@ void WMenuUtils::constructURLMenuWithFavorites(WMenu& menu, std::u16string_view 
 
 void WMenuUtils::constructURLMenuWithSafariBookmarks(WMenu& menu, std::string_view selector)
 {
-    constructURLMenuWithSafariFile(menu, WPlatform::shared().homeDirectory() / "Library" / "Safari" / "Bookmarks.plist",
-                                   selector);
+    constructURLMenuWithSafariFile(menu, safariBookmarksFile(), selector);
 }
 
 bool WMenuUtils::constructURLMenuWithSafariFile(WMenu& menu, const std::filesystem::path& file,

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bookmarks/WBookmark.h"
 #include "menus/WMenu.h"
 
 // Point sizes of the size menu, ended by 0; an item's tag is its position here.
@@ -38,11 +39,17 @@ public:
     static std::optional<std::filesystem::path> tagFilePath();
 
     // The bookmark menus: "MSIE" from the favorites HTML file, "Safari" from
-    // the Safari property list, each always present.
+    // the Safari property list, each always present, then one submenu for each
+    // of this desktop's browsers ("Firefox", "Chromium", ...).
     static void attachURLMenuToMenuItem(WMenuItem* item, std::string_view selector);
     static void attachURLMenuToMenu(WMenu& menu, std::string_view selector);
     static void constructURLMenuWithIEBookmarks(WMenu& menu, std::string_view selector);
     static void constructURLMenuWithSafariBookmarks(WMenu& menu, std::string_view selector);
+    // Browser bookmarks as items carrying "title" and "url", folders as submenus.
+    static void constructURLMenuWithBookmarks(WMenu& menu, const std::vector<WBookmark>& bookmarks,
+                                              std::string_view selector);
+    // Every file the bookmark menus are built from, to tell when to build again.
+    static std::vector<std::filesystem::path> urlMenuSourceFiles();
     // The favorites file's text applied to the menu.
     static void constructURLMenuWithFavorites(WMenu& menu, std::u16string_view contents, std::string_view selector);
     // A Safari bookmarks file (XML or binary property list) applied to the menu;

@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QMenu>
 
+#include <filesystem>
+#include <system_error>
+
 #include "menus/WMenuRenderer.h"
 #include "menus/WMenuUtils.h"
 
@@ -24,6 +27,36 @@ void show(std::unique_ptr<WMenu> model, QAction* item)
 {
     if (QMenu* menu = menuOf(item))
         WMenuRenderer::render(std::move(model), menu);
+}
+
+// What the bookmark files look like on disk now: their size and time of
+// change, or that they are missing.
+QByteArray urlSourcesStamp()
+{
+    QByteArray stamp;
+    for (const std::filesystem::path& file : WMenuUtils::urlMenuSourceFiles()) {
+        std::error_code error;
+        auto time = std::filesystem::last_write_time(file, error);
+        stamp += QByteArray::fromStdString(file.string());
+        if (error) {
+            stamp += " missing\n";
+            continue;
+        }
+        uintmax_t size = std::filesystem::is_regular_file(file, error) ? std::filesystem::file_size(file, error) : 0;
+        stamp += ' ' + QByteArray::number(static_cast<qlonglong>(time.time_since_epoch().count())) + ' ' +
+                 QByteArray::number(static_cast<qulonglong>(size)) + '\n';
+    }
+    return stamp;
+}
+
+const char* const kUrlSourcesProperty = "wexelUrlSources";
+
+void renderURLMenu(QMenu* menu)
+{
+    menu->setProperty(kUrlSourcesProperty, urlSourcesStamp());
+    auto model = std::make_unique<WMenu>(u"url_menu");
+    WMenuUtils::attachURLMenuToMenu(*model, "insertMenuURL:");
+    WMenuRenderer::render(std::move(model), menu);
 }
 
 }  // namespace
@@ -57,9 +90,17 @@ void WApplicationMenus::addTagMenu(QAction* item)
 
 void WApplicationMenus::addURLMenu(QAction* item)
 {
-    auto model = std::make_unique<WMenu>(u"url_menu");
-    WMenuUtils::attachURLMenuToMenu(*model, "insertMenuURL:");
-    show(std::move(model), item);
+    QMenu* menu = menuOf(item);
+    if (!menu)
+        return;
+    renderURLMenu(menu);
+    // A bookmark added in a browser shows up the next time the menu opens.
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [menu] {
+        if (menu->property(kUrlSourcesProperty).toByteArray() != urlSourcesStamp()) {
+            renderURLMenu(menu);
+            WMenuRenderer::validate(menu);
+        }
+    });
 }
 
 void WApplicationMenus::addScriptsMenu(QAction* item)

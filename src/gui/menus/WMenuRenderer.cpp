@@ -33,9 +33,24 @@ QString titleOf(const WMenuItem& item)
     return title;
 }
 
-void fill(QMenu* qmenu, WMenu& model, QObject* context);
+// Menus are made whole at once up to this many items, so that the tag, font
+// and size menus are all there from the start; beyond it (browser bookmarks
+// run to tens of thousands) a submenu is made when it is first opened.
+constexpr size_t kItemsMadeAtOnce = 2000;
 
-void addItem(QMenu* qmenu, WMenuItem& item)
+size_t itemsUnder(const WMenu& menu)
+{
+    size_t count = menu.itemArray().size();
+    for (const auto& item : menu.itemArray()) {
+        if (const WMenu* submenu = item->submenu())
+            count += itemsUnder(*submenu);
+    }
+    return count;
+}
+
+void fill(QMenu* qmenu, WMenu& model, QObject* context, size_t& budget);
+
+void addItem(QMenu* qmenu, WMenuItem& item, size_t& budget)
 {
     if (item.isSeparatorItem()) {
         qmenu->addSeparator()->setProperty(kRenderedProperty, true);
@@ -45,7 +60,19 @@ void addItem(QMenu* qmenu, WMenuItem& item)
     if (WMenu* submenu = item.submenu()) {
         auto* sub = new QMenu(titleOf(item), qmenu);
         sub->setProperty(kRenderedProperty, true);
-        fill(sub, *submenu, sub);
+        if (size_t size = itemsUnder(*submenu); size <= budget) {
+            budget -= size;
+            fill(sub, *submenu, sub, budget);
+        } else {
+            QObject::connect(
+                sub, &QMenu::aboutToShow, sub,
+                [sub, submenu] {
+                    size_t fresh = kItemsMadeAtOnce;
+                    fill(sub, *submenu, sub, fresh);
+                    WMenuRenderer::validate(sub);
+                },
+                Qt::SingleShotConnection);
+        }
         action = sub->menuAction();
         qmenu->addAction(action);
     } else {
@@ -62,10 +89,10 @@ void addItem(QMenu* qmenu, WMenuItem& item)
 
 // The connections live as long as context: the model's holder for the menu
 // rendered into, so that rendering again does not stack them up.
-void fill(QMenu* qmenu, WMenu& model, QObject* context)
+void fill(QMenu* qmenu, WMenu& model, QObject* context, size_t& budget)
 {
     for (const auto& item : model.itemArray())
-        addItem(qmenu, *item);
+        addItem(qmenu, *item, budget);
     QObject::connect(qmenu, &QMenu::aboutToShow, context, [qmenu] { WMenuRenderer::validate(qmenu); });
     // Closed, the items take their shortcuts again; a shortcut is validated when it is used.
     QObject::connect(qmenu, &QMenu::aboutToHide, context, [qmenu] {
@@ -120,7 +147,8 @@ void WMenuRenderer::render(std::unique_ptr<WMenu> model, QMenu* target)
         }
     }
     auto* holder = new ModelHolder(std::move(model), target);
-    fill(target, holder->model(), holder);
+    size_t budget = kItemsMadeAtOnce;
+    fill(target, holder->model(), holder, budget);
 }
 
 QMenu* WMenuRenderer::createMenu(std::unique_ptr<WMenu> model, QWidget* parent)

@@ -17,6 +17,7 @@
 #include "editor/WTextViewWidget.h"
 #include "menus/WMenuRenderer.h"
 #include "platform/WPlainPlatform.h"
+#include "PlacesDatabase.h"
 
 namespace fs = std::filesystem;
 
@@ -123,4 +124,51 @@ TEST_F(ApplicationMenus, AToolsItemRunsTheAddOnOnTheDocumentAndShiftOpensIt)
     EXPECT_EQ(view->string(), u"ABC def");
     ASSERT_EQ(application->documentController().documents().size(), 2u);
     EXPECT_EQ(application->documentController().documents().back()->fileName().toStdString(), addon.string());
+}
+
+TEST_F(ApplicationMenus, ABookmarkAddedInFirefoxShowsWhenTheMenuOpensAndWrapsTheSelection)
+{
+    QMenu* urls = item("URLs")->menu();
+    ASSERT_NE(item("Firefox"), nullptr);
+    EXPECT_EQ(item("MDN"), nullptr);
+    {
+        PlacesDatabase db(firefoxDefaultPlaces(home));
+        db.bookmark(db.folder(PlacesDatabase::Menu, "Web"), "MDN", "https://developer.mozilla.org/");
+    }
+    emit urls->aboutToShow();
+    QAction* bookmark = item("MDN");
+    ASSERT_NE(bookmark, nullptr);
+    EXPECT_TRUE(bookmark->isEnabled());
+
+    WTextViewWidget* view = document->textView();
+    view->insertText(u"日本語 docs");
+    view->setSelectedRange({4, 4});
+    bookmark->trigger();
+    EXPECT_EQ(view->string(), u"日本語 <a href=\"https://developer.mozilla.org/\">docs</a>");
+
+    emit urls->aboutToShow();  // unchanged files: the same items, not built again
+    EXPECT_EQ(item("MDN"), bookmark);
+}
+
+TEST_F(ApplicationMenus, AHugeBookmarkFolderIsMadeWhenFirstOpened)
+{
+    std::string json = R"({"roots": {"bookmark_bar": {"children": [{"type": "folder", "name": "Many", "children": [)";
+    for (int i = 0; i < 5000; ++i)
+        json += std::string(i ? "," : "") + R"({"type": "url", "name": "b)" + std::to_string(i) + R"(", "url": "u"})";
+    json += "]}]}}}";
+    fs::create_directories(home / ".config" / "chromium" / "Default");
+    std::ofstream(home / ".config" / "chromium" / "Default" / "Bookmarks") << json;
+    emit item("URLs")->menu()->aboutToShow();
+
+    // The browser's submenu and its roots are made as they are opened, in turn.
+    EXPECT_EQ(item("Bookmarks Bar"), nullptr);
+    emit item("Chromium")->menu()->aboutToShow();
+    emit item("Bookmarks Bar")->menu()->aboutToShow();
+    ASSERT_NE(item("Many"), nullptr);
+    EXPECT_EQ(item("b4999"), nullptr);
+    emit item("Many")->menu()->aboutToShow();
+    ASSERT_NE(item("b4999"), nullptr);
+    EXPECT_EQ(item("Many")->menu()->actions().size(), 5000);
+    emit item("Many")->menu()->aboutToShow();  // made once
+    EXPECT_EQ(item("Many")->menu()->actions().size(), 5000);
 }
