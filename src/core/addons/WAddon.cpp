@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <mutex>
+#include <sstream>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -16,6 +17,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "text/WEncoding.h"
 #include "text/WStringUtils.h"
@@ -27,6 +29,8 @@ namespace {
 constexpr int kTmpFileCount = 10000;
 // Output beyond this is a runaway script, not text for a document.
 constexpr size_t kMaxOutputBytes = size_t(512) << 20;
+// A script or desktop entry read into memory is a few kilobytes.
+constexpr size_t kLargestScriptFile = 16 * 1024 * 1024;
 
 std::vector<pid_t>& backgroundApplications()
 {
@@ -147,12 +151,10 @@ WAddon::WAddon(const std::filesystem::path& file)
         mAddonType = WApplicationType;
         mSource = file.string();
     } else if (extension == ".applescript") {
-        std::ifstream in(file, std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        if (!in.bad()) {
+        if (std::optional<std::string> text = WFileRead::regularFile(file, kLargestScriptFile)) {
             mAddonType = WAppleScriptType;
-            std::replace(text.begin(), text.end(), '\n', '\r');
-            mSource = text;
+            std::replace(text->begin(), text->end(), '\n', '\r');
+            mSource = std::move(*text);
         }
     } else if (extension == ".rb" || extension == ".pl" || extension == ".php" || extension == ".sh") {
         mAddonType = WShellScriptType;
@@ -358,7 +360,7 @@ void WAddon::reapBackgroundApplications()
 
 std::vector<std::string> WAddon::desktopEntryCommand(const std::filesystem::path& desktopFile)
 {
-    std::ifstream in(desktopFile);
+    std::istringstream in(WFileRead::regularFile(desktopFile, kLargestScriptFile).value_or(std::string()));
     std::string line, exec, name;
     bool inMainGroup = false;
     while (std::getline(in, line)) {

@@ -4,11 +4,10 @@
 
 #include <array>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "document/WDocumentData.h"
 #include "menus/WMenuUtils.h"
+#include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "text/WStringUtils.h"
@@ -586,9 +585,8 @@ void WTextView::insertRelativePath(const std::filesystem::path& file)
 
 bool WTextView::insertTextOfFile(const std::filesystem::path& file)
 {
-    std::vector<uint8_t> bytes;
-    if (std::ifstream in(file, std::ios::binary); in)
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string bytes =
+        WFileRead::regularFile(file, WDocumentData::kLargestFileSize).value_or(std::string());
     if (bytes.empty()) {
         WLog::write("WTextView insertTextOfFile: - data length == 0");
         return false;
@@ -596,7 +594,8 @@ bool WTextView::insertTextOfFile(const std::filesystem::path& file)
 
     // Decoded exactly as a document opens its file, line ends made CR: a CR LF
     // file must not bring LFs that would be doubled when the document is saved.
-    auto opened = WDocumentData::openData(bytes, file.filename().string());
+    auto opened = WDocumentData::openData(
+        std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), file.filename().string());
     if (!opened) {
         WLog::write("WTextView insertTextOfFile: - cannot decode the file");
         return false;

@@ -1,11 +1,15 @@
 #include "menus/WMenuUtils.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <set>
 #include <system_error>
-
+#include <utility>
 
 #include "bookmarks/WBrowserBookmarks.h"
+#include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "prefs/WPlistSerialization.h"
@@ -84,25 +88,12 @@ std::optional<std::u16string> decodeUtf16(const std::string& bytes, size_t start
     return text;
 }
 
-// The whole file, or nothing when it is not a readable regular file.
+// The whole file, or nothing when it is not a readable regular file. A tag
+// file is small; a browser's bookmarks may run to tens of megabytes.
 std::optional<std::string> readBytes(const std::filesystem::path& file)
 {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(file, error))
-        return std::nullopt;
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (!stream)
-        return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, stream)) > 0)
-        bytes.append(buffer, n);
-    bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    if (failed)
-        return std::nullopt;
-    return bytes;
+    constexpr size_t kLargestMenuFile = size_t(512) << 20;
+    return WFileRead::regularFile(file, kLargestMenuFile);
 }
 
 // ---- Safari bookmarks ----
@@ -274,7 +265,9 @@ void WMenuUtils::attachTagMenuToMenu(WMenu& menu, std::string_view selector)
 void WMenuUtils::constructTagMenu(WMenu& menu, std::u16string_view contents, std::string_view selector)
 {
     WMenu* current = &menu;
-    WMenuItem* currentItem = nullptr;  // the item of the latest NAME line in the current menu
+    // The item of the latest NAME line: attribute lines after an UNSHIFT still
+    // belong to it, while a SHIFT opens a menu that has no item yet.
+    WMenuItem* currentItem = nullptr;
     for (const std::u16string& rawLine : WStringUtils::stringComponentsSeparatedByCharacters(contents, u"\r\n")) {
         std::u16string line = WStringUtils::removeSpacesFromHeadOf(rawLine);
         if (line.empty() || WStringUtils::stringStartsWith(line, u"//"))
@@ -290,7 +283,6 @@ void WMenuUtils::constructTagMenu(WMenu& menu, std::u16string_view contents, std
             // An UNSHIFT with nothing open would climb out of the tag menu; ignore it.
             if (current != &menu && current->supermenu())
                 current = current->supermenu();
-            currentItem = nullptr;
         } else if (command == u"NAME") {
             currentItem = &current->addItemWithTitle(argument, std::string(selector));
             currentItem->setAttachedObj(WMenuDictionary{});
@@ -516,8 +508,19 @@ void WMenuUtils::attachScriptsMenuToMenu(WMenu& menu, std::string_view selector)
     constructScriptMenu(menu, folder, selector);
 }
 
-void WMenuUtils::constructScriptMenu(WMenu& menu, const std::filesystem::path& dir, std::string_view selector)
+namespace {
+
+using FolderIdentity = std::pair<dev_t, ino_t>;
+
+void fillScriptMenu(WMenu& menu, const std::filesystem::path& dir, std::string_view selector,
+                    std::set<FolderIdentity>& entered)
 {
+    // Each real folder is entered once, however many links lead to it: a link
+    // back to a folder above would otherwise nest menus without end.
+    struct stat info {};
+    if (::stat(dir.c_str(), &info) == 0)
+        entered.insert({info.st_dev, info.st_ino});
+
     std::error_code error;
     std::vector<std::filesystem::path> entries;
     for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
@@ -529,12 +532,15 @@ void WMenuUtils::constructScriptMenu(WMenu& menu, const std::filesystem::path& d
     for (const std::filesystem::path& entry : entries) {
         std::string name = entry.filename().string();
         // Hidden files, and links whose file has gone, are not add-ons.
-        if (name.empty() || name.front() == '.' || !std::filesystem::exists(entry, error))
+        if (name.empty() || name.front() == '.' || ::stat(entry.c_str(), &info) != 0)
+            continue;
+        const bool folder = S_ISDIR(info.st_mode);
+        if (folder && entered.count({info.st_dev, info.st_ino}))
             continue;
         std::u16string displayName = utf16(name);
         WMenuItem& item = menu.addItemWithTitle(displayName, std::string(selector));
-        if (std::filesystem::is_directory(entry, error)) {
-            constructScriptMenu(item.setSubmenu(std::make_unique<WMenu>()), entry, selector);
+        if (folder) {
+            fillScriptMenu(item.setSubmenu(std::make_unique<WMenu>()), entry, selector, entered);
             continue;
         }
         item.setAttachedObj(entry);
@@ -545,4 +551,12 @@ void WMenuUtils::constructScriptMenu(WMenu& menu, const std::filesystem::path& d
     }
     if (menu.isEmpty())
         addNoItem(menu);
+}
+
+}  // namespace
+
+void WMenuUtils::constructScriptMenu(WMenu& menu, const std::filesystem::path& dir, std::string_view selector)
+{
+    std::set<FolderIdentity> entered;
+    fillScriptMenu(menu, dir, selector, entered);
 }

@@ -2,10 +2,10 @@
 
 #include "platform/WPlatform.h"
 
-// A platform without a desktop: the home folder from $HOME, resources from
-// $WEXEL_RESOURCES, the installed share folder or the source tree, no fonts but
-// a fixed list, no images, no beeping beyond a count. Used by wexel-tool and by
-// the core tests, which may change any of it.
+// A platform without a desktop: the home folder from $HOME (or the password
+// database), resources from $WEXEL_RESOURCES, the installed share folder or the
+// source tree, no fonts but a fixed list, no images, no beeping beyond a
+// count. Used by wexel-tool and by the core tests, which may change any of it.
 class WPlainPlatform : public WPlatform {
 public:
     class FixedFontCatalog : public WFontCatalog {
@@ -29,6 +29,8 @@ public:
     bool openFile(const std::filesystem::path& file) override;
     bool isShiftKeyDown() const override { return shiftKeyDown; }
 
+    // $HOME, else the home folder the password database gives the user.
+    static std::filesystem::path userHomeFolder();
     // The folders searched for resources, in order.
     static std::vector<std::filesystem::path> defaultResourceFolders();
 

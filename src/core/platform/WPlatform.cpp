@@ -1,5 +1,8 @@
 #include "platform/WPlainPlatform.h"
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <system_error>
 
@@ -36,9 +39,21 @@ WPlainPlatform::FixedFontCatalog::membersOfFamily(std::string_view family) const
 WPlainPlatform::WPlainPlatform()
     : resourceFolders(defaultResourceFolders())
 {
-    const char* homeVariable = std::getenv("HOME");
-    home = homeVariable && *homeVariable ? std::filesystem::path(homeVariable)
-                                         : std::filesystem::path("/");
+    home = userHomeFolder();
+}
+
+std::filesystem::path WPlainPlatform::userHomeFolder()
+{
+    if (const char* homeVariable = std::getenv("HOME"); homeVariable && *homeVariable)
+        return homeVariable;
+    // Started without HOME (by a service manager, say): the account's own folder.
+    std::vector<char> buffer(16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found && found->pw_dir
+        && *found->pw_dir)
+        return found->pw_dir;
+    return "/";
 }
 
 std::vector<std::filesystem::path> WPlainPlatform::defaultResourceFolders()

@@ -1,6 +1,7 @@
 #include "prefs/WUserDefaults.h"
 
 #include "platform/WAtomicFile.h"
+#include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "prefs/WPlistSerialization.h"
@@ -26,46 +27,16 @@ enum class ReadOutcome { read, absent, failed };
 // The whole file, refusing anything that is not an ordinary file of a sane size.
 ReadOutcome readWholeFile(const fs::path& file, std::string& bytes, std::string& reason)
 {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return ReadOutcome::absent;
-        reason = std::strerror(errno);
-        return ReadOutcome::failed;
+    int error = 0;
+    std::optional<std::string> read = WFileRead::regularFile(file, WPlistUserDefaults::largestFileSize, &error);
+    if (read) {
+        bytes = std::move(*read);
+        return ReadOutcome::read;
     }
-    struct stat info{};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        reason = "not an ordinary file";
-        return ReadOutcome::failed;
-    }
-    if (static_cast<uintmax_t>(info.st_size) > WPlistUserDefaults::largestFileSize) {
-        ::close(fd);
-        reason = "too large";
-        return ReadOutcome::failed;
-    }
-    bytes.clear();
-    char buffer[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            reason = std::strerror(errno);
-            ::close(fd);
-            return ReadOutcome::failed;
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<size_t>(got));
-        if (bytes.size() > WPlistUserDefaults::largestFileSize) {
-            reason = "too large";
-            ::close(fd);
-            return ReadOutcome::failed;
-        }
-    }
-    ::close(fd);
-    return ReadOutcome::read;
+    if (error == ENOENT)
+        return ReadOutcome::absent;
+    reason = WFileRead::describe(error);
+    return ReadOutcome::failed;
 }
 
 }  // namespace
@@ -113,39 +84,61 @@ void WPlistUserDefaults::load()
         return;
     if (outcome == ReadOutcome::read) {
         auto root = WPlistSerialization::propertyListFromData(bytes);
+        // Entries we do not know, of any kind, are kept and written back.
         if (root && root->dictionary()) {
-            // Every value at the top must be a dictionary for us to keep it
-            // under its key; a file of ours never holds anything else there.
-            bool allDictionaries = true;
-            for (const auto& [key, value] : *root->dictionary())
-                allDictionaries = allDictionaries && value.dictionary();
-            if (allDictionaries) {
-                mRoot = *root->dictionary();
-                return;
-            }
+            mRoot = *root->dictionary();
+            return;
         }
-        reason = bytes.empty() ? "empty" : "not a property list of dictionaries";
+        reason = bytes.empty() ? "empty" : "not a property list holding a dictionary";
     }
 
     mFoundBrokenFile = true;
     log("the preferences file cannot be used (" + reason + "); the defaults are used", mFile);
     // Keep what was there for the user before it is replaced; never replace
     // what we could not keep.
-    fs::path copy = mFile;
-    copy += ".broken";
-    bool kept = false;
-    if (outcome == ReadOutcome::read) {
-        kept = bool(WAtomicFile::write(copy, bytes));
-    } else {
-        std::error_code error;
-        kept = fs::copy_file(mFile, copy, fs::copy_options::overwrite_existing, error);
-    }
-    if (kept) {
-        log("the unusable file was kept as " + copy.filename().string(), mFile);
-    } else {
+    if (!keepAside(outcome == ReadOutcome::read ? &bytes : nullptr)) {
         mWritable = false;
         log("the unusable file could not be copied; it is left as it is and preferences are not saved", mFile);
     }
+}
+
+bool WPlistUserDefaults::keepAside(const std::string* bytes)
+{
+    // "<name>.broken", else "<name>.broken-2" and on: an earlier copy is never replaced.
+    for (int number = 1; number <= 1000; ++number) {
+        fs::path copy = mFile;
+        copy += number == 1 ? std::string(".broken") : ".broken-" + std::to_string(number);
+        std::error_code error;
+        if (bytes) {
+            const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+            if (fd < 0 && errno == EEXIST)
+                continue;
+            if (fd < 0)
+                return false;
+            size_t written = 0;
+            while (written < bytes->size()) {
+                const ssize_t n = ::write(fd, bytes->data() + written, bytes->size() - written);
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                written += static_cast<size_t>(n);
+            }
+            const bool complete = written == bytes->size() && ::fsync(fd) == 0;
+            ::close(fd);
+            if (!complete) {
+                fs::remove(copy, error);
+                return false;
+            }
+        } else if (!fs::copy_file(mFile, copy, fs::copy_options::none, error)) {
+            if (error == std::errc::file_exists)
+                continue;
+            return false;
+        }
+        log("the unusable file was kept as " + copy.filename().string(), mFile);
+        return true;
+    }
+    return false;
 }
 
 std::optional<WDictionary> WPlistUserDefaults::dictionaryForKey(std::string_view key)
@@ -159,6 +152,12 @@ std::optional<WDictionary> WPlistUserDefaults::dictionaryForKey(std::string_view
 
 bool WPlistUserDefaults::setDictionary(const WDictionary& dictionary, std::string_view key)
 {
+    // Something other than a dictionary under our key is not ours to drop unseen.
+    if (const WPlistValue* old = mRoot.objectForKey(key); old && !old->dictionary() && mWritable) {
+        log("the value under " + std::string(key) + " is no dictionary and is replaced", mFile);
+        if (!keepAside(nullptr))
+            mWritable = false;
+    }
     mRoot.setObject(WPlistValue(dictionary), key);
     if (!mWritable) {
         log("preferences not saved: the unusable file is left in place", mFile);

@@ -29,10 +29,13 @@ public:
 };
 
 // One property-list file whose top dictionary holds the keys: written as XML,
-// atomically, at every set; read (XML or binary) when made. A file that cannot
-// be read or is no property list is logged, copied beside itself as
-// "<name>.broken", and replaced at the next set; when even the copy cannot be
-// made, the file is left alone and sets fail.
+// atomically, at every set; read (XML or binary) when made. Entries under other
+// keys, of any kind, are kept and written back. A file that cannot be read or
+// holds no dictionary is logged, copied beside itself as "<name>.broken" (or
+// "<name>.broken-2" and on, never over an earlier copy), and replaced at the
+// next set; when even the copy cannot be made, the file is left alone and sets
+// fail. A key holding something other than a dictionary is copied aside the
+// same way before it is replaced.
 class WPlistUserDefaults : public WUserDefaults {
 public:
     explicit WPlistUserDefaults(std::filesystem::path file = defaultLocation());
@@ -52,6 +55,8 @@ public:
 
 private:
     void load();
+    // A copy of the file (of these bytes, when given) under a fresh ".broken" name.
+    bool keepAside(const std::string* bytes);
 
     std::filesystem::path mFile;
     WDictionary mRoot;

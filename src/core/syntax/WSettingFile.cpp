@@ -1,20 +1,22 @@
 #include "syntax/WSettingFile.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
+#include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "text/WStringUtils.h"
 
+namespace {
+// Setting and keyword files are a few kilobytes.
+constexpr size_t kLargestSettingFile = 16 * 1024 * 1024;
+}  // namespace
+
 std::optional<std::u16string> WSettingFile::readTextFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    std::string_view view(bytes);
+    std::optional<std::string> bytes = WFileRead::regularFile(path, kLargestSettingFile);
+    if (!bytes) return std::nullopt;
+    std::string_view view(*bytes);
     if (view.substr(0, 3) == "\xEF\xBB\xBF") view.remove_prefix(3);
     return WStringUtils::fromUtf8(view);
 }
@@ -140,12 +142,6 @@ bool WKeywords::analyze() {
 }
 
 std::vector<std::u16string> WKeywords::keywordsFromString(std::u16string_view text) {
-    // Lines starting with "//" explain the file to its reader; they hold no keywords.
-    std::u16string words;
-    for (const std::u16string& line : WStringUtils::stringComponentsSeparatedByCharacters(text, u"\r\n")) {
-        if (WStringUtils::stringStartsWith(WStringUtils::trimSpaces(line), u"//")) continue;
-        words += line;
-        words += u'\n';
-    }
-    return WStringUtils::stringComponentsSeparatedByCharacters(words, u", \t\r\n");
+    // Words only: a "//" is a word like any other, so a list may hold it.
+    return WStringUtils::stringComponentsSeparatedByCharacters(text, u", \t\r\n");
 }

@@ -89,7 +89,7 @@ public:
     bool initWithFileOfName(std::string_view name, std::string_view ext, std::u16string_view separators);
 
     bool analyze() override;
-    // The words of a keyword file's text, in file order; "//" lines are comments.
+    // The words of a keyword file's text, in file order, split at ", \t\r\n" only.
     static std::vector<std::u16string> keywordsFromString(std::u16string_view text);
 
     const std::optional<std::vector<std::u16string>>& keywords() const { return mKeywords; }

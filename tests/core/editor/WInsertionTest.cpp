@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/xattr.h>
 
 #include <filesystem>
@@ -220,8 +221,13 @@ TEST_F(Insertions, FileTextArrivesWithCRLineEnds)
     reset(u"keep", {0, 4});
     EXPECT_FALSE(textView->insertTextOfFile(writeFile("empty.txt", "")));
     EXPECT_FALSE(textView->insertTextOfFile(folder / "absent.txt"));
+    // A folder and a pipe are no files: nothing is thrown, nothing waits for a writer.
+    fs::create_directories(folder / "a folder.txt");
+    EXPECT_FALSE(textView->insertTextOfFile(folder / "a folder.txt"));
+    ASSERT_EQ(::mkfifo((folder / "pipe.txt").c_str(), 0600), 0);
+    EXPECT_FALSE(textView->insertTextOfFile(folder / "pipe.txt"));
     EXPECT_EQ(view.string(), u"keep");
-    EXPECT_EQ(logLines, std::vector<std::string>(2, "WTextView insertTextOfFile: - data length == 0"));
+    EXPECT_EQ(logLines, std::vector<std::string>(4, "WTextView insertTextOfFile: - data length == 0"));
 }
 
 TEST(DragAcceptance, DependsOnWhatTheDragCarriesAndAllows)

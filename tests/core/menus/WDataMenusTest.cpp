@@ -102,6 +102,26 @@ TEST_F(ScriptsMenu, EntriesSortedWithKeysFromTheirNames)
     EXPECT_EQ(menu.itemAtIndex(5).keyEquivalent(), u"");
 }
 
+TEST_F(ScriptsMenu, EachRealFolderIsEnteredOnce)
+{
+    // Two links back up would make 2^n menus at depth n without the check.
+    std::filesystem::path addons = library() / "add-ons";
+    writeFile(addons / "Sub" / "tool.sh", "");
+    writeFile(home / "shared" / "common.sh", "");
+    std::filesystem::create_directory_symlink(addons, addons / "Sub" / "up");
+    std::filesystem::create_directory_symlink(addons, addons / "Sub" / "again");
+    std::filesystem::create_directory_symlink(addons / "Sub", addons / "Sub" / "self");
+    std::filesystem::create_directory_symlink(home / "shared", addons / "Shared");
+    std::filesystem::create_directory_symlink(home / "shared", addons / "Sub" / "Shared too");
+
+    WMenu menu;
+    WMenuUtils::attachScriptsMenuToMenu(menu, "executeScript:");
+    EXPECT_EQ(titlesOf(menu), (Titles{"Shared", "Sub"}));
+    EXPECT_EQ(titlesOf(*menu.itemAtIndex(0).submenu()), (Titles{"common.sh"}));
+    // The links lead to folders already in the menu; the file stays.
+    EXPECT_EQ(titlesOf(*menu.itemAtIndex(1).submenu()), (Titles{"tool.sh"}));
+}
+
 TEST(MenuSearch, DepthFirstInItemOrder)
 {
     WMenu top;

@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include "MenuTestSupport.h"
 #include "menus/WMenuUtils.h"
 
@@ -91,16 +93,23 @@ TEST(TagMenu, UnshiftWithNothingOpenStaysInTheTagMenu)
     EXPECT_EQ(bar.numberOfItems(), 1u);
 }
 
-TEST(TagMenu, AttributesWithoutAnItemAreIgnored)
+TEST(TagMenu, AttributesBelongToTheLatestNamedItem)
 {
-    // Before any NAME, and after a SHIFT before the next NAME, there is no item to change.
+    // Before any NAME, and after a SHIFT before the next NAME, there is no item
+    // to change; after an UNSHIFT the item of the latest NAME is still the one.
     auto menu = tagMenu("PRE \"<x>\"\nKEY \"x\"\nNAME \"a\"\nSHIFT \"S\"\nPRE \"<y>\"\nNAME \"b\"\nUNSHIFT\n"
-                        "POST \"</z>\"\n");
+                        "POST \"</z>\"\nKEY \"z\"\nMOD \"opt\"\nSELECT \"ALL\"\n");
     const WMenuItem& a = menu->itemAtIndex(0);
     EXPECT_EQ(text(a, u"pre"), "<absent>");
     EXPECT_EQ(text(a, u"post"), "<absent>");
     EXPECT_EQ(a.keyEquivalent(), u"");
-    EXPECT_EQ(text(menu->itemAtIndex(1).submenu()->itemAtIndex(0), u"pre"), "<absent>");
+    const WMenuItem& b = menu->itemAtIndex(1).submenu()->itemAtIndex(0);
+    EXPECT_EQ(text(b, u"pre"), "<absent>");
+    EXPECT_EQ(text(b, u"post"), "</z>");
+    EXPECT_EQ(text(b, u"select"), "all");
+    EXPECT_EQ(b.keyEquivalent(), u"z");
+    EXPECT_EQ(b.keyEquivalentModifierMask(), uint32_t(WCommandKeyMask | WAlternateKeyMask));
+    EXPECT_EQ(menu->numberOfItems(), 2u);
 }
 
 TEST(TagMenu, KeysAndModifierNames)
@@ -164,6 +173,13 @@ TEST_F(TagFile, NoFileAtAllOrAnUnreadableOneLeavesTheMenuAlone)
     // A user file that cannot be read does not fall back to the shipped one.
     platform.resourceFolders = {std::filesystem::path(WEXEL_TEST_DATA) / ".." / ".." / "resources"};
     std::filesystem::create_directories(library() / "UserDefinedTags.txt");
+    WMenuUtils::attachTagMenuToMenu(menu, "insertMenuTag:");
+    EXPECT_EQ(titlesOf(menu), (Titles{"kept"}));
+    EXPECT_EQ(logLines.back(), "WMenuUtils : tagFileContents == nil");
+
+    // Nor does a pipe, and reading it does not wait for a writer.
+    std::filesystem::remove(library() / "UserDefinedTags.txt");
+    ASSERT_EQ(::mkfifo((library() / "UserDefinedTags.txt").c_str(), 0600), 0);
     WMenuUtils::attachTagMenuToMenu(menu, "insertMenuTag:");
     EXPECT_EQ(titlesOf(menu), (Titles{"kept"}));
     EXPECT_EQ(logLines.back(), "WMenuUtils : tagFileContents == nil");

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <limits>
 #include <sstream>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -290,6 +291,42 @@ TEST_F(PrefsServerTest, BrokenFilesAreKeptAside)
     }
 }
 
+TEST_F(PrefsServerTest, EveryBrokenFileGetsACopyOfItsOwn)
+{
+    for (const char* bytes : {"first", "second", "third"}) {
+        putFile(bytes);
+        WPrefsServer prefs(file);
+    }
+    EXPECT_EQ(contents(file.string() + ".broken"), "first");
+    EXPECT_EQ(contents(file.string() + ".broken-2"), "second");
+    EXPECT_EQ(contents(file.string() + ".broken-3"), "third");
+    EXPECT_EQ(storedPrefs().count(), 17u);
+}
+
+TEST_F(PrefsServerTest, OtherTopLevelEntriesAreKeptAndWrittenBack)
+{
+    WDictionary prefs;
+    prefs.setInt(2, "key_bind_type");
+    WDictionary root;
+    root.setObject(WPlistValue(prefs), "wexel_prefs");
+    root.setObject(WPlistValue("a note"), "note");
+    root.setObject(WPlistValue(WPlistArray{WPlistValue(true), WPlistValue(int64_t{3})}), "list");
+    putFile(WPlistSerialization::xmlDataFromPropertyList(WPlistValue(root)));
+    {
+        WPrefsServer server(file);
+        EXPECT_EQ(server.intForKey("key_bind_type"), 2);
+        server.tempDictionary().setBool(false, "word_wrap");
+        EXPECT_TRUE(server.commit());
+    }
+    EXPECT_FALSE(fs::exists(file.string() + ".broken"));
+    auto written = WPlistSerialization::propertyListFromData(contents(file));
+    ASSERT_TRUE(written && written->dictionary());
+    EXPECT_EQ(*written->dictionary()->objectForKey("note"), WPlistValue("a note"));
+    EXPECT_EQ(*written->dictionary()->objectForKey("list"), *root.objectForKey("list"));
+    EXPECT_FALSE(storedPrefs().boolForKey("word_wrap"));
+    EXPECT_EQ(storedPrefs().intForKey("key_bind_type"), 2);
+}
+
 TEST_F(PrefsServerTest, AFileThatCannotBeKeptIsNotOverwritten)
 {
     // A folder where the file should be: it can be neither read nor copied,
@@ -302,6 +339,13 @@ TEST_F(PrefsServerTest, AFileThatCannotBeKeptIsNotOverwritten)
     EXPECT_FALSE(prefs.commit());
     EXPECT_FALSE(prefs.boolForKey("word_wrap"));  // in effect for this run all the same
     EXPECT_EQ(contents(file / "inside"), "user data");
+
+    // A pipe in its place is not read (nor waited on), and not replaced either.
+    fs::remove_all(file);
+    ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+    WPrefsServer piped(file);
+    EXPECT_TRUE(piped.boolForKey("word_wrap"));
+    EXPECT_TRUE(fs::is_fifo(file));
 }
 
 TEST_F(PrefsServerTest, DefaultLocationFollowsXdgConfigHome)
@@ -314,6 +358,19 @@ TEST_F(PrefsServerTest, DefaultLocationFollowsXdgConfigHome)
     EXPECT_EQ(WPlistUserDefaults::defaultLocation(), folder / ".config" / "Wexel" / "Wexel.plist");
     ::unsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(WPlistUserDefaults::defaultLocation(), folder / ".config" / "Wexel" / "Wexel.plist");
+    // Without HOME too, the account's folder from the password database.
+    const char* savedHome = std::getenv("HOME");
+    const std::string previousHome = savedHome ? savedHome : "";
+    ::unsetenv("HOME");
+    WPlainPlatform homeless;
+    WPlatform::setShared(&homeless);
+    const struct passwd* account = ::getpwuid(::getuid());
+    ASSERT_NE(account, nullptr);
+    EXPECT_EQ(homeless.homeDirectory(), fs::path(account->pw_dir));
+    EXPECT_EQ(WPlistUserDefaults::defaultLocation(), fs::path(account->pw_dir) / ".config" / "Wexel" / "Wexel.plist");
+    WPlatform::setShared(&platform);
+    if (savedHome)
+        ::setenv("HOME", previousHome.c_str(), 1);
     if (saved)
         ::setenv("XDG_CONFIG_HOME", previous.c_str(), 1);
 

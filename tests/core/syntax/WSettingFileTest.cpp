@@ -1,4 +1,8 @@
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "SyntaxFixture.h"
 #include "syntax/WSettingFile.h"
@@ -61,16 +65,48 @@ TEST_F(SettingFileTest, MissingAndMalformedValues) {
 }
 
 TEST_F(SettingFileTest, UserKeywordFileReplacesTheListWhole) {
-    shipped("php_keywords", "// explained here\recho, print\tif\r\nelse  while\n");
+    // Split at comma, blank, tab, CR and LF only: "//" and the words after it
+    // are words like the others, wherever they stand.
+    shipped("php_keywords", "// a//b\recho, print\tif\r\nelse  while,,\n  //\n");
     auto shippedOnly = WKeywords::keywordsWithFileOfName("php_keywords", "txt", u", \t\r\n");
     ASSERT_TRUE(shippedOnly->keywords());
-    EXPECT_EQ(*shippedOnly->keywords(), (std::vector<std::u16string>{u"echo", u"print", u"if", u"else", u"while"}));
+    EXPECT_EQ(*shippedOnly->keywords(), (std::vector<std::u16string>{u"//", u"a//b", u"echo", u"print", u"if",
+                                                                     u"else", u"while", u"//"}));
     EXPECT_EQ(shippedOnly->separators(), u", \t\r\n");
 
     user("php_keywords", "foo, bar");
     auto replaced = WKeywords::keywordsWithFileOfName("php_keywords", "txt", u", \t\r\n");
     EXPECT_EQ(*replaced->keywords(), (std::vector<std::u16string>{u"foo", u"bar"}));
     EXPECT_FALSE(WKeywords::keywordsWithFileOfName("ruby_keywords", "txt", u",")->keywords());
+}
+
+TEST_F(SettingFileTest, FoldersAndPipesContributeNothing) {
+    shipped("php_settings", "font_size = 12\n");
+    std::filesystem::create_directories(userSettings() / "php_settings.txt");
+    auto settings = WSettingFile::settingsWithFileOfName("php_settings", "txt");
+    EXPECT_FLOAT_EQ(settings->fontSize(), 12.0f);  // the shipped file alone
+
+    // A user file that cannot be read leaves the list empty; opening the pipe
+    // must not wait for a writer that never comes.
+    shipped("php_keywords", "echo");
+    ASSERT_EQ(::mkfifo((userSettings() / "php_keywords.txt").c_str(), 0600), 0);
+    EXPECT_FALSE(WKeywords::keywordsWithFileOfName("php_keywords", "txt", u", \t\r\n")->keywords());
+    EXPECT_FALSE(WSettingFile::readTextFile(resources()));
+
+    // wexel-tool reads the same files and reports what it cannot read.
+    const std::string home = (userSettings() / ".." / ".." / "..").string();
+    write(resources() / "x.php", "<?php echo 1; ?>");
+    auto run = [&](const std::string& arguments) {
+        const std::string command = "HOME='" + home + "' WEXEL_RESOURCES='" + resources().string() + "' '" +
+                                    WEXEL_TOOL_PATH + "' " + arguments + " >/dev/null 2>&1";
+        return std::system(command.c_str());
+    };
+    std::filesystem::remove(userSettings() / "php_keywords.txt");
+    std::filesystem::create_directories(userSettings() / "php_keywords.txt");
+    EXPECT_EQ(run("scan --type PHP '" + (resources() / "x.php").string() + "'"), 0);
+    EXPECT_EQ(WEXITSTATUS(run("scan --type PHP --keywords '" + userSettings().string() + "' '" +
+                              (resources() / "x.php").string() + "'")),
+              1);
 }
 
 TEST_F(SettingFileTest, ShippedFilesAreCompleteAndValid) {
@@ -96,6 +132,7 @@ TEST_F(SettingFileTest, ShippedFilesAreCompleteAndValid) {
         auto keywords = WKeywords::keywordsWithFileOfName(file, "txt", u", \t\r\n");
         ASSERT_TRUE(keywords->keywords()) << file;
         EXPECT_GT(keywords->keywords()->size(), 30u) << file;
-        for (const auto& word : *keywords->keywords()) EXPECT_NE(word.substr(0, 2), u"//") << file;
+        // Every word of a shipped list is a word: no line of prose slipped in.
+        for (const auto& word : *keywords->keywords()) EXPECT_EQ(word.find(u"//"), std::u16string::npos) << file;
     }
 }
