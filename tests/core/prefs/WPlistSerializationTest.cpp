@@ -95,8 +95,11 @@ TEST(PlistSerialization, NestingIsBounded)
     // Deep enough to overflow the stack of a recursive reader.
     EXPECT_FALSE(WPlistSerialization::propertyListFromData(xmlNesting(1000000)));
 
-    EXPECT_TRUE(WPlistSerialization::propertyListFromData(binaryChain(200, 1)));
-    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(300, 1)));
+    // The binary form allows the same: 256 containers, the innermost empty.
+    auto deepBinary = WPlistSerialization::propertyListFromData(binaryChain(256, 1));
+    ASSERT_TRUE(deepBinary);
+    EXPECT_EQ(depthOf(*deepBinary), 256);
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(257, 1)));
     EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(1000000, 1)));
 }
 
@@ -106,6 +109,7 @@ TEST(PlistSerialization, SharedReferencesCannotExplode)
     auto modest = WPlistSerialization::propertyListFromData(binaryChain(10, 2));
     ASSERT_TRUE(modest);
     EXPECT_EQ(depthOf(*modest), 10);
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(41, 2)));  // 2^40 leaves
     EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(64, 2)));
     EXPECT_FALSE(WPlistSerialization::propertyListFromData(binaryChain(1, 1, true)));
 }
@@ -123,9 +127,30 @@ TEST(PlistSerialization, RejectsWhatIsNoPropertyList)
     EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><dict><key>a</key>"));
 }
 
+TEST(PlistSerialization, ABadValueDropsOnlyItself)
+{
+    // Strings with a NUL, numbers that are none, elements no list has: each
+    // goes alone, with its key in a dictionary; the rest is read.
+    auto list = WPlistSerialization::propertyListFromData(
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" \"x.dtd\">\n"
+        "<plist version=\"1.0\"><array><string>a</string><string>a&#0;b</string><integer>x</integer>"
+        "<foo><bar/>text</foo><real>1.5</real><string>&bogus;</string><integer>-3</integer>"
+        "<dict><key>bad</key><date>yesterday</date><key>good</key><true/><string>no key</string>"
+        "<key>x&#0;</key><false/><key>kept</key><data>AAEC</data></dict><!-- note --></array></plist>");
+    ASSERT_TRUE(list && list->array());
+    WDictionary inner;
+    inner.setObject(WPlistValue(true), "good");
+    inner.setObject(WPlistValue(WPlistData{0, 1, 2}), "kept");
+    EXPECT_EQ(*list->array(), (WPlistArray{WPlistValue("a"), WPlistValue(1.5), WPlistValue(int64_t{-3}),
+                                           WPlistValue(inner)}));
+    // Unsound XML is still refused whole.
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><array><true/></dict></plist>"));
+    EXPECT_FALSE(WPlistSerialization::propertyListFromData("<plist><array>loose text</array></plist>"));
+}
+
 TEST(PlistSerialization, StringsWithNulAreRefused)
 {
-    // libplist cannot hold such a string; it must never be handed one.
+    // A string never holds a NUL; at the top there is nothing left to read.
     auto newline = WPlistSerialization::propertyListFromData("<plist><string>a&#10;b</string></plist>");
     ASSERT_TRUE(newline && newline->string());
     EXPECT_EQ(*newline->string(), "a\nb");
