@@ -9,7 +9,8 @@ packages="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   dbus dbus-bin dbus-daemon
-  perl ruby manpages-ja xauth"
+  perl ruby manpages-ja xauth
+  firefox-esr"
 
 missing=""
 for p in $packages; do

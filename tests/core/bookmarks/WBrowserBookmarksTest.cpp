@@ -1,8 +1,13 @@
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -274,4 +279,69 @@ TEST_F(BookmarkFiles, EveryBrowserHasItsSubmenuAndOneBadStoreSpoilsNoOther)
     EXPECT_EQ(outline(browsers[2].folders[0].children), "B=https://b.example/");
     ASSERT_EQ(logLines.size(), 1u);
     EXPECT_EQ(logLines[0], "Chromium bookmarks : not a JSON file");
+}
+
+// ---- a real Firefox ----
+
+namespace {
+
+std::optional<fs::path> installedFirefox()
+{
+    for (const char* name : {"firefox-esr", "firefox"}) {
+        for (const char* folder : {"/usr/bin", "/usr/local/bin"}) {
+            fs::path candidate = fs::path(folder) / name;
+            if (access(candidate.c_str(), X_OK) == 0)
+                return candidate;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+// Firefox itself writes the profile (it imports a bookmarks.html on its first
+// start), and the reader reads it while Firefox runs and holds it locked.
+TEST_F(BookmarkFiles, BookmarksThatARealFirefoxWroteWhileItRuns)
+{
+    std::optional<fs::path> firefox = installedFirefox();
+    if (!firefox)
+        GTEST_SKIP() << "Firefox is not installed (Debian's firefox-esr), so no real profile can be made";
+    fs::path places = firefoxDefaultPlaces(home);
+    fs::path profile = places.parent_path();
+    write(profile / "user.js", "user_pref(\"browser.places.importBookmarksHTML\", true);\n"
+                               "user_pref(\"browser.shell.checkDefaultBrowser\", false);\n"
+                               "user_pref(\"datareporting.policy.dataSubmissionEnabled\", false);\n");
+    write(profile / "bookmarks.html",
+          "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<META HTTP-EQUIV=\"Content-Type\" CONTENT=\"text/html; charset=UTF-8\">\n"
+          "<H1>Bookmarks Menu</H1>\n<DL><p>\n<DT><A HREF=\"https://www.aozora.gr.jp/\">青空文庫</A>\n"
+          "<DT><H3>Wexel folder</H3>\n<DL><p>\n<DT><A HREF=\"https://developer.mozilla.org/\">MDN</A>\n</DL><p>\n</DL>\n");
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        setenv("HOME", home.c_str(), 1);
+        setenv("MOZ_HEADLESS", "1", 1);
+        int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        execl(firefox->c_str(), firefox->c_str(), "--headless", "--no-remote", "--profile", profile.c_str(),
+              "about:blank", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::string menu;
+    for (int attempt = 0; attempt < 240 && menu.find("MDN") == std::string::npos; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+        WBookmarkStore store = WFirefoxBookmarks::read(places);
+        if (store.ok() && !store.folders.empty())
+            menu = outline(store.folders[0].children);
+    }
+    kill(child, SIGTERM);
+    int status = 0;
+    for (int wait = 0; wait < 100 && waitpid(child, &status, WNOHANG) == 0; ++wait)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    if (waitpid(child, &status, WNOHANG) == 0) {
+        kill(child, SIGKILL);
+        waitpid(child, &status, 0);
+    }
+    EXPECT_EQ(menu, "青空文庫=https://www.aozora.gr.jp/ Wexel folder[MDN=https://developer.mozilla.org/]");
 }
