@@ -182,10 +182,9 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
     if (!WDocumentCore::writeFile(absolute, *bytes, errorMessage))
         return false;
     WDocumentCore::writeFileAttributes(absolute, myTextView->selectedRange());
-    const bool renamed = absolute != mFileName;
+    // The text type stays as it was under the new name: it changes only on
+    // opening, from the pop-up and by scripting.
     setFileName(absolute);
-    if (renamed)
-        setTextTypeWithTypeName(documentTypeNameForFile(absolute));
     myTextView->document()->setModified(false);
     return true;
 }
@@ -203,7 +202,9 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     auto opened = WDocumentCore::openBytes(*bytes, path, &error);
     if (!opened)
         return false;
-    mDocumentEncoding = opened->encoding;
+    // An empty file says nothing about its encoding: the current one stays.
+    if (!bytes->empty())
+        mDocumentEncoding = opened->encoding;
     mReturnCodeType = opened->returnCodeType;
     myTextView->loadString(opened->text);
     myTextView->setSelectedRange({0, 0});
@@ -348,25 +349,16 @@ void MyDocument::setTextViewFontSize(float size)
 void MyDocument::setCurrentLineOfTextView(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    if (!trimmed.isEmpty() && myTextView) {
-        // The leading integer of the text; 0 when there is none.
+    WTextViewController* controller = WTextViewController::controllerOf(myTextView);
+    if (!trimmed.isEmpty() && controller) {
+        // The leading integer of the text; 0 when there is none. Numbers past
+        // the range of a line number stay out of range rather than wrap.
         const std::string digits = trimmed.toStdString();
-        long line = 0;
-        std::from_chars(digits.data(), digits.data() + digits.size(), line);
-        const std::u16string& string = myTextView->string();
-        const uint32_t lineCount = WStringUtils::countLinesOfString(string);
-        if (line < 1 || static_cast<uint64_t>(line) > std::max<uint32_t>(lineCount, 1)) {
-            WPlatform::shared().beep();
-        } else {
-            uint32_t start = 0;
-            for (long current = 1; current < line; ++current)
-                start = static_cast<uint32_t>(string.find(u'\r', start)) + 1;
-            size_t end = string.find(u'\r', start);
-            end = end == std::u16string::npos ? string.size() : end + 1;
-            const WRange range{start, static_cast<uint32_t>(end) - start};
-            myTextView->setSelectedRange(range);
-            myTextView->scrollRangeToVisible(range);
-        }
+        uint64_t line = 0;
+        const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), line);
+        if (error == std::errc::result_out_of_range)
+            line = UINT32_MAX;
+        controller->textView().selectLineOf(static_cast<uint32_t>(std::min<uint64_t>(line, UINT32_MAX)));
     }
     if (auto* application = WApplicationDel::shared())
         application->hideGotoLineWindow();
