@@ -138,10 +138,12 @@ char16_t jisEquivalent(char16_t u)
 
 // Characters iconv would write without failing, but as bytes that read back as
 // something else: YEN SIGN and OVERLINE become the ASCII backslash and tilde in
-// the Windows code pages, and a raw ESC would break an ISO-2022-JP file. Saving
-// must refuse them rather than change the text.
+// Shift JIS and EUC-JP, and a raw ESC would break an ISO-2022-JP file. Saving
+// must refuse them rather than change the text. UTF-8 holds every character.
 size_t firstLossyCharacter(std::u16string_view text, WStringEncoding encoding)
 {
+    if (encoding != WShiftJISEncoding && encoding != WEUCEncoding && encoding != WJISEncoding)
+        return std::u16string_view::npos;
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t u = text[i];
         if (encoding == WJISEncoding ? u == 0x001B : (u == 0x00A5 || u == 0x203E))

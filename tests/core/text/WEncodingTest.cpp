@@ -143,6 +143,9 @@ TEST(Codecs, EncodingReportsTheFirstCharacterItCannotWrite)
     EXPECT_EQ(failure(u"a\u001B$B", WJISEncoding).index, 1u);  // a raw ESC would break the escapes
     EXPECT_EQ(decode(encode(u"\u00A5\u203E", WJISEncoding), WJISEncoding), u"\u00A5\u203E");
     EXPECT_EQ(encode(u"\u001B", WShiftJISEncoding), "\x1b");
+    // The Unicode encodings hold them as themselves.
+    EXPECT_EQ(encode(u"\u00A5\u203E\u001B", WUTF8Encoding), "\xc2\xa5\xe2\x80\xbe\x1b");
+    EXPECT_EQ(encode(u"\u00A5\u203E", WUTF16Encoding), std::string("\xfe\xff\x00\xa5\x20\x3e", 6));
 
     // A long text fails at the right place too, far beyond the first buffer.
     std::u16string longText(300000, u'\u3042');
