@@ -170,6 +170,13 @@ std::optional<WOpenedText> WDocumentData::openData(std::span<const uint8_t> byte
         opened.encoding = WShiftJISEncoding;
         text = WEncoding::decode(bytes, WShiftJISEncoding);
     }
+    // Detection takes the lead bytes of four-byte UTF-8 sequences for EUC evidence
+    // (it counts only two- and three-byte ones as UTF-8), so well-formed UTF-8
+    // whose only non-ASCII characters lie beyond U+FFFF ends up here.
+    if (!text && opened.encoding != WUTF8Encoding && WEncoding::isValidUtf8(bytes)) {
+        opened.encoding = WUTF8Encoding;
+        text = WEncoding::decode(bytes, WUTF8Encoding);
+    }
     // Detection takes FF FE for EUC evidence; when that fails too, a little-endian
     // UTF-16 file with its mark is still better read as what it is than refused.
     if (!text && bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {

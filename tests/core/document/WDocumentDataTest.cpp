@@ -101,6 +101,18 @@ TEST(OpenData, FallsBackToShiftJisOrRefuses)
     EXPECT_FALSE(WDocumentData::openData(bytes("\xa4\xa2\xa4\xff"), "euc.txt", &message));
     EXPECT_NE(message.find("EUC-JP"), std::string::npos) << message;
 
+    // Well-formed UTF-8 whose only non-ASCII characters take four bytes looks like
+    // EUC to the detection; when neither EUC nor Shift JIS reads it, it is UTF-8.
+    for (std::string text : {"hi \xf0\x9f\x98\x80\n", "\xf0\xa0\xae\xb7\xf0\x9f\x98\x80"}) {
+        opened = WDocumentData::openData(bytes(text), "emoji.txt");
+        ASSERT_TRUE(opened) << text;
+        EXPECT_EQ(opened->encoding, WUTF8Encoding) << text;
+        EXPECT_EQ(str(WDocumentData::saveText(opened->text, opened->encoding, opened->returnCodeType).bytes), text);
+    }
+    EXPECT_EQ(WDocumentData::openData(bytes("hi \xf0\x9f\x98\x80"), "emoji.txt")->text, u"hi \U0001F600");
+    // Ill-formed UTF-8 is still refused.
+    EXPECT_FALSE(WDocumentData::openData(bytes("hi \xf0\x9f\x98"), "cut-emoji.txt"));
+
     // NUL bytes stop detection, not decoding: everything after them is kept.
     opened = WDocumentData::openData(bytes(std::string("a\0\x82\xa0\n", 5)), "nul");
     ASSERT_TRUE(opened);
@@ -134,7 +146,7 @@ TEST(OpenData, OpenedFormMatchesOpening)
     QuietLog log;
     for (std::string text : {"", "a\r\nb", "a\nb", "a\rb", "\xe3\x81\x82\r\n", "\xe3\x81\x82\n\r",
                              "\xe3\x81\x82\r", "\xe3\x81\x82", "x\r\r\n", "\x82\xa0\r\n", "\xc0\xaf\n",
-                             "\x1b$BF|\x1b(B\n", "\xe3\x81\x82\n\xed\xa0\x80"}) {
+                             "\x1b$BF|\x1b(B\n", "\xe3\x81\x82\n\xed\xa0\x80", "hi \xf0\x9f\x98\x80\r\n"}) {
         auto opened = WDocumentData::openData(bytes(text), "f");
         auto form = WDocumentData::openedForm(bytes(text), "f");
         ASSERT_EQ(opened.has_value(), form.has_value()) << text;
