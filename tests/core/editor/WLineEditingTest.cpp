@@ -104,6 +104,30 @@ TEST(WrapString, BreaksAtTheWidthCountingWideCharactersTwice)
     EXPECT_EQ(WStringUtils::wrapString(a59 + u"\n" + a59 + u"b", 60), a59 + u"\r" + a59 + u"b");
 }
 
+TEST(WrapString, NeverBreaksInsideACharacter)
+{
+    const std::u16string a58(58, u'a'), a59(59, u'a'), a60(60, u'a');
+    const std::u16string kanji29(29, u'\u6f22');
+    // A surrogate pair counts two units, and moves to the next line whole.
+    EXPECT_EQ(WStringUtils::wrapString(kanji29 + u"\U00020BB7\u91ce\u5bb6", 60),
+              kanji29 + u"\r\U00020BB7\u91ce\u5bb6");
+    EXPECT_EQ(WStringUtils::wrapString(a58 + u"\U00020BB7", 60), a58 + u"\r\U00020BB7");
+    EXPECT_EQ(WStringUtils::wrapString(a58 + u"\u6f22\U00020BB7", 60), a58 + u"\u6f22\r\U00020BB7");
+    // A base character keeps its combining marks, also a pair with a variation selector.
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"e\u0301z", 60), a59 + u"\re\u0301z");
+    EXPECT_EQ(WStringUtils::wrapString(a60 + u"\u0301\u0302", 60), a59 + u"\ra\u0301\u0302");
+    EXPECT_EQ(WStringUtils::wrapString(a58 + u"\u304b\u3099b", 60), a58 + u"\r\u304b\u3099b");
+    EXPECT_EQ(WStringUtils::wrapString(a58 + u"\U0001F600\uFE0F", 60), a58 + u"\r\U0001F600\uFE0F");
+    // A character wider than a whole line stands on a line of its own.
+    const std::u16string heavy = u"x" + std::u16string(40, u'\u0308');
+    EXPECT_EQ(WStringUtils::wrapString(heavy + u"yz", 60), heavy + u"\ryz");
+    EXPECT_EQ(WStringUtils::wrapString(u"ab" + heavy, 60), u"ab\r" + heavy);
+    // Unpaired surrogates are characters of their own.
+    EXPECT_EQ(WStringUtils::wrapString(a59 + u"\xD842\xD842", 60), a59 + u"\r\xD842\xD842");
+    // Nothing is lost or added except the breaks.
+    EXPECT_EQ(WStringUtils::wrapString(u"\u0301abc", 60), u"\u0301abc");
+}
+
 TEST(WrapAndJoin, ReplaceTheirTextInOneStep)
 {
     const std::u16string x61(61, u'x');
