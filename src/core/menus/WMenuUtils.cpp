@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <set>
 #include <system_error>
 #include <utility>
 
 #include "bookmarks/WBrowserBookmarks.h"
+#include "menus/WNameOrder.h"
 #include "platform/WFileRead.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
@@ -46,18 +48,6 @@ std::u16string lowerCased(std::u16string_view text)
 std::u16string utf16(std::string_view text)
 {
     return WStringUtils::fromUtf8(text);
-}
-
-// Names the way a person would order them: case does not count, and only
-// breaks ties.
-bool caseInsensitiveLess(const std::string& a, const std::string& b)
-{
-    auto fold = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c; };
-    auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
-                                  [&](char x, char y) { return fold(x) == fold(y); });
-    if (mismatch.first == a.end() || mismatch.second == b.end())
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    return fold(*mismatch.first) < fold(*mismatch.second);
 }
 
 WMenu& newSubmenuOf(WMenuItem* item, std::u16string title, std::unique_ptr<WMenu>& orphan)
@@ -431,7 +421,7 @@ std::vector<std::string> WMenuUtils::attachFontMenuToMenu(WMenu& menu, std::stri
 {
     const WFontCatalog& fonts = WPlatform::shared().fonts();
     std::vector<std::string> families = fonts.families();
-    std::stable_sort(families.begin(), families.end(), caseInsensitiveLess);
+    std::stable_sort(families.begin(), families.end(), WNameOrder::less);
     std::vector<std::string> fontNames;
     for (const std::string& family : families) {
         // Names beginning with "." are the system's private fonts.
@@ -454,17 +444,21 @@ std::vector<std::string> WMenuUtils::attachFlattedFontMenuToMenu(WMenu& menu, st
 {
     const WFontCatalog& fonts = WPlatform::shared().fonts();
     std::vector<std::string> allNames;
+    std::map<std::string, std::string> familyOf;  // the first family that lists the name
     for (const std::string& family : fonts.families()) {
-        for (const WFontCatalog::Member& member : fonts.membersOfFamily(family))
+        for (const WFontCatalog::Member& member : fonts.membersOfFamily(family)) {
             allNames.push_back(member.fontName);
+            familyOf.emplace(member.fontName, family);
+        }
     }
-    std::stable_sort(allNames.begin(), allNames.end(), caseInsensitiveLess);
+    std::stable_sort(allNames.begin(), allNames.end(), WNameOrder::less);
     allNames.erase(std::unique(allNames.begin(), allNames.end()), allNames.end());
     std::vector<std::string> fontNames;
     for (const std::string& name : allNames) {
         if (name.empty() || name.front() == '.')
             continue;
-        WMenuItem& item = menu.addItemWithTitle(utf16(name), std::string(selector));
+        // Titled by its family; the tag tells the faces of one family apart.
+        WMenuItem& item = menu.addItemWithTitle(utf16(familyOf[name]), std::string(selector));
         item.setTag(static_cast<int32_t>(fontNames.size()));
         fontNames.push_back(name);
     }
@@ -526,7 +520,7 @@ void fillScriptMenu(WMenu& menu, const std::filesystem::path& dir, std::string_v
     for (std::filesystem::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
         entries.push_back(it->path());
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        return caseInsensitiveLess(a.filename().string(), b.filename().string());
+        return WNameOrder::less(a.filename().string(), b.filename().string());
     });
 
     for (const std::filesystem::path& entry : entries) {

@@ -2,10 +2,12 @@
 // navigator. They walk the caller's UTF-16 text in place: no copy is made.
 
 #include <algorithm>
+#include <optional>
 
 #include "syntax/WMarkupScan.h"
 #include "syntax/WScriptScan.h"
 #include "syntax/WUnitScan.h"
+#include "search/WSearchMatcher.h"
 #include "text/WStringUtils.h"
 
 namespace {
@@ -18,36 +20,25 @@ using wscan::matchesAt;
 
 bool inSet(char16_t unit, std::u16string_view set) { return set.find(unit) != std::u16string_view::npos; }
 
-// Letter case folded for the searches that ignore it: ASCII, Latin-1, Greek,
-// Cyrillic and the full-width Latin letters.
-char16_t foldCase(char16_t c) {
-    if (c < 0x80) return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
-    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7)) return char16_t(c + 32);
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return char16_t(c + 32);
-    if (c >= 0x410 && c <= 0x42F) return char16_t(c + 32);
-    if (c >= 0x400 && c <= 0x40F) return char16_t(c + 80);
-    if (c >= 0xFF21 && c <= 0xFF3A) return char16_t(c + 32);
-    return c;
+bool equalAt(std::u16string_view text, size_t at, std::u16string_view word) {
+    return at + word.size() <= text.size() && text.compare(at, word.size(), word) == 0;
 }
 
-bool equalAt(std::u16string_view text, size_t at, std::u16string_view word, bool ignoreCase) {
-    if (at + word.size() > text.size()) return false;
-    for (size_t i = 0; i < word.size(); ++i) {
-        char16_t a = text[at + i], b = word[i];
-        if (a != b && (!ignoreCase || foldCase(a) != foldCase(b))) return false;
+// The first occurrence of word in [from, end), or {end, 0}. Ignoring case, a
+// piece of text matches as it does in the find panel: by Unicode case folding
+// and canonical equivalence, so the match may be longer or shorter than word.
+WRange search(std::u16string_view text, uint32_t from, uint32_t end, std::u16string_view word,
+              const WSearchMatcher* folding) {
+    if (folding) {
+        WRange found = from < end ? folding->find(text, {from, end - from}, WSearchForward) : WRange{WNotFound, 0};
+        return found.location == WNotFound ? WRange{end, 0} : found;
     }
-    return true;
-}
-
-// The first occurrence of word in [from, end), or end.
-uint32_t search(std::u16string_view text, uint32_t from, uint32_t end, std::u16string_view word,
-                bool ignoreCase) {
-    if (word.empty() || word.size() > end - std::min(from, end)) return end;
+    if (word.empty() || word.size() > end - std::min(from, end)) return {end, 0};
     uint32_t last = end - static_cast<uint32_t>(word.size());
     for (uint32_t p = from; p <= last; ++p) {
-        if (equalAt(text.substr(0, end), p, word, ignoreCase)) return p;
+        if (equalAt(text.substr(0, end), p, word)) return {p, static_cast<uint32_t>(word.size())};
     }
-    return end;
+    return {end, 0};
 }
 
 WRange clip(std::u16string_view target, WRange range) {
@@ -64,16 +55,18 @@ WRangeArray delimitedSpans(std::u16string_view target, WRange range, std::u16str
     range = range.location == WNotFound ? WRange{0, static_cast<uint32_t>(target.size())} : clip(target, range);
     uint32_t end = range.maxRange();
     if (opening.empty() || closing.empty()) return result;
+    const WSearchMatcher openingFolded(opening, true);
+    const WSearchMatcher closingFolded(closing, true);
     uint32_t p = range.location;
     while (p < end) {
-        uint32_t open = search(target, p, end, opening, true);
-        if (open >= end) break;
-        uint32_t inside = open + static_cast<uint32_t>(opening.size());
-        uint32_t close = search(target, inside, end, closing, true);
-        if (close >= end) break;
-        uint32_t after = close + static_cast<uint32_t>(closing.size());
-        if (insides) result.emplace_back(inside, close - inside);
-        else result.emplace_back(open, after - open);
+        WRange open = search(target, p, end, opening, &openingFolded);
+        if (open.location >= end) break;
+        uint32_t inside = open.maxRange();
+        WRange close = search(target, inside, end, closing, &closingFolded);
+        if (close.location >= end) break;
+        uint32_t after = close.maxRange();
+        if (insides) result.emplace_back(inside, close.location - inside);
+        else result.emplace_back(open.location, after - open.location);
         p = after;
     }
     return result;
@@ -165,11 +158,13 @@ WRangeArray WStringUtils::rangesOfStrings(std::u16string_view target, WRange ran
     range = range.location == WNotFound ? WRange{0, static_cast<uint32_t>(target.size())} : clip(target, range);
     uint32_t end = range.maxRange();
     if (word.empty()) return result;
+    std::optional<WSearchMatcher> folding;
+    if (ignoreCase) folding.emplace(word, true);
     for (uint32_t p = range.location; p < end;) {
-        uint32_t found = search(target, p, end, word, ignoreCase);
-        if (found >= end) break;
-        result.emplace_back(found, static_cast<uint32_t>(word.size()));
-        p = found + static_cast<uint32_t>(word.size());
+        WRange found = search(target, p, end, word, folding ? &*folding : nullptr);
+        if (found.location >= end || found.length == 0) break;
+        result.emplace_back(found);
+        p = found.maxRange();
     }
     return result;
 }
@@ -193,10 +188,15 @@ WRangeArray WStringUtils::rangesOfLines(std::u16string_view target, WRange range
 WRangeArray WStringUtils::rangesOfLines(std::u16string_view target, WRange range, std::u16string_view prefix,
                                         bool ignoreCase) {
     WRangeArray result;
+    std::optional<WSearchMatcher> folding;
+    if (ignoreCase) folding.emplace(prefix, true);
     for (const WRangeObj& line : rangesOfLines(target, range)) {
-        if (line.length() >= prefix.size() &&
-            equalAt(target.substr(0, line.maxRange()), line.location(), prefix, ignoreCase))
-            result.push_back(line);
+        const bool starts =
+            folding ? line.length() > 0 &&
+                          folding->find(target, {line.location(), line.length()}, WSearchForward).location ==
+                              line.location()
+                    : line.length() >= prefix.size() && equalAt(target.substr(0, line.maxRange()), line.location(), prefix);
+        if (starts) result.push_back(line);
     }
     return result;
 }

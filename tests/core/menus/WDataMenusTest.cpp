@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <cstdlib>
+
 #include "MenuTestSupport.h"
 #include "menus/WMenuUtils.h"
 
@@ -9,38 +11,61 @@ using FontMenu = MenuFolderTest;
 
 TEST_F(FontMenu, FamiliesSortedWithoutCaseAndPrivateOnesLeftOut)
 {
-    platform.fontCatalog.familyNames = {"Zapf", ".Hidden", "ipaGothic", "DejaVu Sans"};
+    platform.fontCatalog.familyNames = {"Zapf", ".Hidden", "ipaGothic", "\u00C9bene", "DejaVu Sans"};
     platform.fontCatalog.membersByFamily = {
         {"Zapf", {{"Zapf-Regular", "Regular"}}},
         {".Hidden", {{".Hidden-Regular", "Regular"}}},
         {"ipaGothic", {{"IPAGothic", "Regular"}}},
+        {"\u00C9bene", {{"\u00C9bene Light", "Light"}}},
         {"DejaVu Sans", {{"DejaVuSans", "Book"}, {"DejaVuSans-Bold", "Bold"}}},
     };
+    const char* savedLocale = std::getenv("LC_ALL");
+    const std::string previousLocale = savedLocale ? savedLocale : "";
+    ::setenv("LC_ALL", "en_US.UTF-8", 1);
     WMenuItem holder(u"Font Family & Style", {});
     std::vector<std::string> names = WMenuUtils::attachFontMenuToMenuItem(&holder, "setFontFamily:");
     EXPECT_EQ(holder.submenu()->title(), u"font_submenu");
     WMenu& menu = *holder.submenu();
-    EXPECT_EQ(titlesOf(menu), (Titles{"DejaVu Sans", "ipaGothic", "Zapf"}));
-    EXPECT_EQ(names, (std::vector<std::string>{"DejaVuSans", "DejaVuSans-Bold", "IPAGothic", "Zapf-Regular"}));
+    // Accents count after the letters: Ébene among the E's, not after Zapf.
+    EXPECT_EQ(titlesOf(menu), (Titles{"DejaVu Sans", "\u00C9bene", "ipaGothic", "Zapf"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"DejaVuSans", "DejaVuSans-Bold", "\u00C9bene Light", "IPAGothic",
+                                               "Zapf-Regular"}));
     EXPECT_EQ(menu.itemAtIndex(0).submenu()->title(), u"member_submenu");
     EXPECT_EQ(titlesOf(*menu.itemAtIndex(0).submenu()), (Titles{"Book", "Bold"}));
     // Tags count across families and index the answer; the hidden family takes none.
-    for (int32_t tag = 0; tag < 4; ++tag) {
+    for (int32_t tag = 0; tag < 5; ++tag) {
         const WMenuItem* item = WMenuUtils::searchMenuItemWithTag(tag, menu);
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(item->action(), "setFontFamily:");
         EXPECT_EQ(item->menu()->supermenu(), &menu);
     }
-    EXPECT_EQ(s(WMenuUtils::searchMenuItemWithTag(3, menu)->menu()->supermenu()->itemAtIndex(2).title()), "Zapf");
+    EXPECT_EQ(s(WMenuUtils::searchMenuItemWithTag(4, menu)->menu()->supermenu()->itemAtIndex(3).title()), "Zapf");
 
     WMenu flat;
     std::vector<std::string> flatNames = WMenuUtils::attachFlattedFontMenuToMenu(flat, "setFont:");
-    EXPECT_EQ(flatNames, (std::vector<std::string>{"DejaVuSans", "DejaVuSans-Bold", "IPAGothic", "Zapf-Regular"}));
-    ASSERT_EQ(flat.numberOfItems(), 4u);
-    EXPECT_EQ(flat.itemAtIndex(3).tag(), 3);
+    EXPECT_EQ(flatNames, (std::vector<std::string>{"DejaVuSans", "DejaVuSans-Bold", "\u00C9bene Light", "IPAGothic",
+                                                   "Zapf-Regular"}));
+    // Each face is titled by its family.
+    EXPECT_EQ(titlesOf(flat), (Titles{"DejaVu Sans", "DejaVu Sans", "\u00C9bene", "ipaGothic", "Zapf"}));
+    EXPECT_EQ(flat.itemAtIndex(4).tag(), 4);
 
     // Given no item, the menu is built all the same and the names answered.
-    EXPECT_EQ(WMenuUtils::attachFontMenuToMenuItem(nullptr, "setFontFamily:").size(), 4u);
+    EXPECT_EQ(WMenuUtils::attachFontMenuToMenuItem(nullptr, "setFontFamily:").size(), 5u);
+
+    // The locale decides: in Swedish, Ä comes after Z.
+    platform.fontCatalog.familyNames = {"\u00C4pple", "Zapf", "Apple"};
+    platform.fontCatalog.membersByFamily.clear();
+    WMenu english;
+    WMenuUtils::attachFontMenuToMenu(english, "setFontFamily:");
+    EXPECT_EQ(titlesOf(english), (Titles{"Apple", "\u00C4pple", "Zapf"}));
+    ::setenv("LC_ALL", "sv_SE.UTF-8", 1);
+    WMenu swedish;
+    WMenuUtils::attachFontMenuToMenu(swedish, "setFontFamily:");
+    EXPECT_EQ(titlesOf(swedish), (Titles{"Apple", "Zapf", "\u00C4pple"}));
+    if (savedLocale)
+        ::setenv("LC_ALL", previousLocale.c_str(), 1);
+    else
+        ::unsetenv("LC_ALL");
 }
 
 TEST(SizeMenu, TenSizesTaggedByPosition)

@@ -54,6 +54,26 @@ TEST(DelimitedSpans, IgnoreCaseAndHonourTheWholeTextMarker) {
     EXPECT_EQ(S::rangesOfStrings(words, whole(words), u"aa", false).size(), 1u);
 }
 
+TEST(CaseIgnoringScans, FoldAllOfUnicodeAsTheFindPanelDoes) {
+    // Letters outside the few scripts a table would list: a with macron, y with
+    // diaeresis, alpha with tonos; and sharp s, whose folding is two letters.
+    std::u16string text = u"\u0100b \u0178es \u0386\u03A9 STRASSE";
+    EXPECT_EQ(texts(text, S::rangesOfStrings(text, whole(text), u"\u0101B", true)), (Texts{u"\u0100b"}));
+    EXPECT_EQ(texts(text, S::rangesOfStrings(text, whole(text), u"\u00FFES", true)), (Texts{u"\u0178es"}));
+    EXPECT_EQ(texts(text, S::rangesOfStrings(text, whole(text), u"\u03AC\u03C9", true)), (Texts{u"\u0386\u03A9"}));
+    EXPECT_EQ(texts(text, S::rangesOfStrings(text, whole(text), u"stra\u00DFe", true)), (Texts{u"STRASSE"}));
+    // Matching case stays exact, code unit for code unit.
+    EXPECT_TRUE(S::rangesOfStrings(text, whole(text), u"\u0101b", false).empty());
+
+    std::u16string tags = u"x<\u0100>y</\u0101>z";
+    EXPECT_EQ(texts(tags, S::rangesOfStringsBindedWith(tags, {WNotFound, 0}, u"<\u0101>", u"</\u0100>")), (Texts{u"y"}));
+    std::u16string lines = u"\u0178 one\r\u00FF two\rY three\r";
+    EXPECT_EQ(texts(lines, S::rangesOfLines(lines, whole(lines), u"\u00FF", true)), (Texts{u"\u0178 one\r", u"\u00FF two\r"}));
+    EXPECT_EQ(texts(lines, S::rangesOfLines(lines, whole(lines), u"\u00FF", false)), (Texts{u"\u00FF two\r"}));
+    // A prefix found later in a line does not make the line start with it.
+    EXPECT_TRUE(S::rangesOfLines(lines, whole(lines), u"ONE", true).empty());
+}
+
 TEST(QuotesAndComments, EscapesAndMarkers) {
     std::u16string text = u"say \\\"hi\\\" 'x'";
     WRangeDictionary found = S::rangesOfQuotedAndCommentedString(text, u"//", whole(text));
