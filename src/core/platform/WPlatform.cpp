@@ -81,9 +81,11 @@ std::optional<std::filesystem::path> WPlainPlatform::pathForResource(std::string
             continue;
         if (auto direct = folder / fileName; std::filesystem::is_regular_file(direct, error))
             return direct;
-        for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-            if (entry.is_directory(error)) {
-                if (auto nested = entry.path() / fileName; std::filesystem::is_regular_file(nested, error))
+        // Stepped with an error code: a range-for would throw on a failed step.
+        for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+            std::error_code entryError;
+            if (it->is_directory(entryError)) {
+                if (auto nested = it->path() / fileName; std::filesystem::is_regular_file(nested, entryError))
                     return nested;
             }
         }
