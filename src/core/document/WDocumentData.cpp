@@ -14,6 +14,7 @@
 
 #include "platform/WLog.h"
 #include "text/WStringUtils.h"
+#include "text/WTextPosition.h"
 
 namespace {
 
@@ -58,11 +59,6 @@ std::string sizeText(uint64_t bytes)
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.1f GB", static_cast<double>(bytes) / (1024.0 * 1024.0 * 1024.0));
     return buffer;
-}
-
-bool isTrailSurrogate(char16_t u)
-{
-    return u >= 0xDC00 && u <= 0xDFFF;
 }
 
 }  // namespace
@@ -267,18 +263,10 @@ WSavedText WDocumentData::saveText(std::u16string_view text, WStringEncoding enc
     WSaveFailure failure;
     failure.character = encoded.error->character;
     failure.range = {index, failure.character > 0xFFFF ? 2u : 1u};
-    uint32_t lineStart = 0;
-    for (uint32_t i = 0; i < index; ++i) {
-        char16_t u = text[i];
-        if (u == u'\r' || u == u'\n' || u == 0x2028 || u == 0x2029) {
-            ++failure.line;
-            lineStart = i + 1;
-        }
-    }
-    for (uint32_t i = lineStart; i < index; ++i) {
-        if (!(isTrailSurrogate(text[i]) && i > lineStart && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF))
-            ++failure.column;
-    }
+    WTextPosition position(text);
+    position.advanceTo(index);
+    failure.line = position.line();
+    failure.column = position.column();
     saved.failure = failure;
     return saved;
 }

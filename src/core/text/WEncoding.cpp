@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/WLog.h"
+#include "text/WEncodingRepertoire.h"
 #include "text/WLargeText.h"
 #include "text/WUtf8.h"
 
@@ -121,33 +122,32 @@ WEncoding::EncodeResult encodeUtf16(std::u16string_view text)
     return result;
 }
 
-// ISO-2022-JP holds the JIS X 0208 forms of these characters, not the ones
-// Windows code pages decode to; write the JIS forms.
-char16_t jisEquivalent(char16_t u)
+// The first character the legacy encoding cannot save, or npos; the text as
+// it is written, with each twin replaced by the form the encoding holds, in
+// written (left empty when nothing needs replacing). Same length, so indexes
+// still point into the caller's text.
+size_t firstUnsavable(std::u16string_view text, WStringEncoding encoding, std::u16string& written)
 {
-    switch (u) {
-    case 0xFF5E: return 0x301C;  // FULLWIDTH TILDE -> WAVE DASH
-    case 0x2225: return 0x2016;  // PARALLEL TO -> DOUBLE VERTICAL LINE
-    case 0xFF0D: return 0x2212;  // FULLWIDTH HYPHEN-MINUS -> MINUS SIGN
-    case 0xFFE0: return 0x00A2;  // FULLWIDTH CENT SIGN -> CENT SIGN
-    case 0xFFE1: return 0x00A3;  // FULLWIDTH POUND SIGN -> POUND SIGN
-    case 0xFFE2: return 0x00AC;  // FULLWIDTH NOT SIGN -> NOT SIGN
-    default: return u;
-    }
-}
-
-// Characters iconv would write without failing, but as bytes that read back as
-// something else: YEN SIGN and OVERLINE become the ASCII backslash and tilde in
-// Shift JIS and EUC-JP, and a raw ESC would break an ISO-2022-JP file. Saving
-// must refuse them rather than change the text. UTF-8 holds every character.
-size_t firstLossyCharacter(std::u16string_view text, WStringEncoding encoding)
-{
-    if (encoding != WShiftJISEncoding && encoding != WEUCEncoding && encoding != WJISEncoding)
-        return std::u16string_view::npos;
+    const WEncodingRepertoire& repertoire = WEncodingRepertoire::of(encoding);
     for (size_t i = 0; i < text.size(); ++i) {
         char16_t u = text[i];
-        if (encoding == WJISEncoding ? u == 0x001B : (u == 0x00A5 || u == 0x203E))
+        if (u < 0x80 && u != 0x1B)
+            continue;
+        bool pair = isHighSurrogate(u) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
+        char32_t c = pair ? characterAt(text, i) : u;
+        switch (repertoire.fate(c)) {
+        case WEncodingRepertoire::Fate::Kept:
+            break;
+        case WEncodingRepertoire::Fate::Twin:
+            if (written.empty())
+                written.assign(text);
+            written[i] = repertoire.writtenAs(u);
+            break;
+        case WEncodingRepertoire::Fate::Lost:
             return i;
+        }
+        if (pair)
+            ++i;
     }
     return std::u16string_view::npos;
 }
@@ -243,26 +243,16 @@ WEncoding::EncodeResult WEncoding::encode(std::u16string_view text, WStringEncod
     }
     if (text.empty())
         return result;
-    size_t lossy = firstLossyCharacter(text, encoding);
-    if (lossy != std::u16string_view::npos) {
-        // An earlier character may fail on its own account; the first failure is the one to report.
-        if (lossy > 0) {
-            auto before = encode(text.substr(0, lossy), encoding);
-            if (before.error)
-                return before;
-        }
-        result.error = EncodeError{static_cast<uint32_t>(lossy), text[lossy]};
-        return result;
-    }
-
-    std::u16string jisText;
+    std::u16string written;
     std::u16string_view source = text;
-    if (encoding == WJISEncoding) {
-        // Same length, so indexes reported below still point into the caller's text.
-        jisText.assign(text);
-        for (auto& u : jisText)
-            u = jisEquivalent(u);
-        source = jisText;
+    if (encoding != WUTF8Encoding) {
+        size_t lost = firstUnsavable(text, encoding, written);
+        if (lost != std::u16string_view::npos) {
+            result.error = EncodeError{static_cast<uint32_t>(lost), characterAt(text, lost)};
+            return result;
+        }
+        if (!written.empty())
+            source = written;
     }
 
     IconvHandle converter(to, kNativeUtf16);

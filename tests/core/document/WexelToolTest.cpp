@@ -212,3 +212,31 @@ TEST_F(ToolTest, FailuresAndUsage)
     EXPECT_EQ(tool("convert --verbose UTF-8.LF").status, 2);
     EXPECT_EQ(tool("--help").status, 0);
 }
+
+// check lists what convert would lose or change: nothing for a file in its own
+// encoding; for the pages' full text in Shift JIS, the characters that iconv
+// cannot carry there and back, each as convert refuses it.
+TEST_F(ToolTest, CheckListsWhatConvertWouldLoseOrChange)
+{
+    for (const char* encoding : kEncodings) {
+        for (const char* eol : kEols) {
+            std::string file = std::string(encoding) + "." + eol;
+            Result own = tool("check " + file);
+            EXPECT_EQ(own.status, 0) << file << own.out;
+            EXPECT_TRUE(own.out.empty()) << file;
+        }
+    }
+    shell("printf 'a\\343\\200\\234b\\n\\302\\245\\n' > twins.txt");
+    Result twins = tool("check --to S-JIS twins.txt UTF-8.LF");
+    EXPECT_EQ(twins.status, 1);
+    EXPECT_EQ(twins.out, "twins.txt\t1\t2\tU+301C 〜\tis saved as U+FF5E ～\n"
+                         "twins.txt\t2\t1\tU+00A5 ¥\tcannot be saved\n");
+    Result refused = tool("convert --to S-JIS twins.txt");
+    EXPECT_NE(refused.err.find("line 2, column 1"), std::string::npos) << refused.err;
+    shell("printf 'a\\343\\200\\234b\\n' > twin.txt");
+    EXPECT_EQ(tool("convert --to S-JIS twin.txt").out, "a\x81\x60" "b\n");
+
+    EXPECT_EQ(tool("check").status, 2);
+    EXPECT_EQ(tool("check --to SJIS UTF-8.LF").status, 2);
+    EXPECT_EQ(tool("check missing.txt UTF-8.LF").status, 1);
+}
