@@ -10,7 +10,8 @@ packages="cmake ninja-build g++ pkg-config
   fonts-ipafont-gothic fonts-ipafont-mincho
   dbus dbus-bin dbus-daemon
   perl ruby manpages-ja xauth
-  firefox-esr"
+  firefox-esr
+  clang libclang-rt-14-dev llvm"
 
 missing=""
 for p in $packages; do

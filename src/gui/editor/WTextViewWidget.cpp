@@ -11,6 +11,7 @@
 
 #include <algorithm>
 
+#include "editor/WTextViewController.h"
 #include "platform/WLog.h"
 #include "text/WStringUtils.h"
 
@@ -47,6 +48,9 @@ WTextViewWidget::~WTextViewWidget()
 {
     // The document may still report changes while Qt takes the widget apart.
     disconnect(document(), nullptr, this, nullptr);
+    // The controller filters this widget's events and calls back into it; it
+    // goes while the widget is still whole, not with the base class's children.
+    delete WTextViewController::controllerOf(this);
 }
 
 QString WTextViewWidget::toQtText(std::u16string_view crText)

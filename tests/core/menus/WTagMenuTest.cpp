@@ -150,7 +150,7 @@ TEST_F(TagFile, TheUsersFileWinsOverTheShippedOne)
 
 TEST_F(TagFile, UserFilesInUtf16AndShiftJis)
 {
-    writeFile(library() / "UserDefinedTags.txt", std::string("\xFF\xFE" "N\0A\0M\0E\0 \0\"\0\x42\x30\"\0", 20));
+    writeFile(library() / "UserDefinedTags.txt", std::string("\xFF\xFE" "N\0A\0M\0E\0 \0\"\0\x42\x30\"\0", 18));
     WMenu menu;
     WMenuUtils::attachTagMenuToMenu(menu, "insertMenuTag:");
     EXPECT_EQ(titlesOf(menu), (Titles{"\xE3\x81\x82"}));  // HIRAGANA A

@@ -91,7 +91,9 @@ TEST(UnicodeBuffer, ConstructAppendSearch)
     wunistr empty = uni_construct_with_size(0);
     uni_append_char(&empty, u'q');
     EXPECT_EQ(empty.string[0], u'q');
-    EXPECT_FALSE(uni_does_contain_char(uni_construct_with_size(0), u'q'));
+    wunistr none = uni_construct_with_size(0);
+    EXPECT_FALSE(uni_does_contain_char(none, u'q'));
+    uni_destruct(none);
     uni_destruct(empty);
 }
 
