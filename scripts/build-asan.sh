@@ -4,5 +4,5 @@
 set -eu
 cd "$(dirname "$0")/.."
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++ -DWEXEL_SANITIZE=ON >/dev/null
+  -DCMAKE_CXX_COMPILER=clang++ -DWEXEL_SANITIZE=ON -DWEXEL_BUILD_BENCH=OFF >/dev/null
 cmake --build build-asan
