@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/WFileMessages.h"
 #include "platform/WLog.h"
 #include "text/WStringUtils.h"
 #include "text/WTextPosition.h"
@@ -40,19 +41,6 @@ struct FileDescriptor {
             ::close(fd);
     }
 };
-
-std::string unreadableMessage(const std::string& name, int error)
-{
-    switch (error) {
-    case ENOENT:
-        return "The file " + name + " could not be opened because it does not exist (it may have been moved or deleted).";
-    case EACCES:
-    case EPERM: return "The file " + name + " could not be opened because you do not have permission to read it.";
-    case EISDIR: return name + " is a folder, not a file, so it cannot be opened as text.";
-    case ENOMEM: return "The file " + name + " could not be opened because there is not enough memory.";
-    default: return "The file " + name + " could not be read: " + std::strerror(error) + ".";
-    }
-}
 
 std::string sizeText(uint64_t bytes)
 {
@@ -91,16 +79,16 @@ std::optional<WFileBytes> WDocumentData::readFile(const std::filesystem::path& p
     const std::string name = inQuotes(path.string());
     FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.fd < 0) {
-        fail(errorMessage, unreadableMessage(name, errno));
+        fail(errorMessage, WFileMessages::cannotRead(errno, path));
         return std::nullopt;
     }
     struct stat info {};
     if (::fstat(file.fd, &info) != 0) {
-        fail(errorMessage, unreadableMessage(name, errno));
+        fail(errorMessage, WFileMessages::cannotRead(errno, path));
         return std::nullopt;
     }
     if (S_ISDIR(info.st_mode)) {
-        fail(errorMessage, unreadableMessage(name, EISDIR));
+        fail(errorMessage, WFileMessages::cannotRead(EISDIR, path));
         return std::nullopt;
     }
     // Devices and pipes have no end to read to.
@@ -121,7 +109,7 @@ std::optional<WFileBytes> WDocumentData::readFile(const std::filesystem::path& p
     WFileBytes result;
     result.mData.reset(allocateUncleared(capacity));
     if (!result.mData) {
-        fail(errorMessage, unreadableMessage(name, ENOMEM));
+        fail(errorMessage, WFileMessages::cannotRead(ENOMEM, path));
         return std::nullopt;
     }
     size_t have = 0;
@@ -132,7 +120,7 @@ std::optional<WFileBytes> WDocumentData::readFile(const std::filesystem::path& p
             size_t grown = std::min<uint64_t>(capacity * 2, kLargestFileSize + 1);
             auto* bigger = static_cast<uint8_t*>(std::realloc(result.mData.get(), grown));
             if (!bigger) {
-                fail(errorMessage, unreadableMessage(name, ENOMEM));
+                fail(errorMessage, WFileMessages::cannotRead(ENOMEM, path));
                 return std::nullopt;
             }
             result.mData.release();
@@ -143,7 +131,7 @@ std::optional<WFileBytes> WDocumentData::readFile(const std::filesystem::path& p
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            fail(errorMessage, unreadableMessage(name, errno));
+            fail(errorMessage, WFileMessages::cannotRead(errno, path));
             return std::nullopt;
         }
         if (got == 0)

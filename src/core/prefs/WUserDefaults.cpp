@@ -77,6 +77,7 @@ fs::path WPlistUserDefaults::defaultLocation()
 
 void WPlistUserDefaults::load()
 {
+    WAtomicFile::recover(mFile);  // what a save cut off by a crash left
     std::string bytes;
     std::string reason;
     const ReadOutcome outcome = readWholeFile(mFile, bytes, reason);

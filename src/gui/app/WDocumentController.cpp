@@ -132,11 +132,13 @@ bool WDocumentController::revertDocument(MyDocument* document)
         if (answer != 0)
             return false;
     }
-    if (document->revertToSavedFromFile(document->fileName(), MyDocument::documentTypeNameForFile(document->fileName())))
+    QString error;
+    if (document->revertToSavedFromFile(document->fileName(), MyDocument::documentTypeNameForFile(document->fileName()),
+                                        &error))
         return true;
     WPresenter::shared().showError(
         document->window(), QStringLiteral("The document “%1” could not be reverted.").arg(document->displayName()),
-        QStringLiteral("The file can no longer be read as text. The document was left as it was."));
+        error + QStringLiteral(" The document was left as it was."));
     return false;
 }
 

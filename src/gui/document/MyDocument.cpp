@@ -191,17 +191,19 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
 
 // ---- reverting and the pop-ups ----------------------------------------------------------------
 
-bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeName)
+bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeName, QString* errorMessage)
 {
     QString error;
     auto bytes = WDocumentCore::readFile(path, &error);
-    if (!bytes) {
+    std::optional<WOpenedText> opened;
+    if (bytes)
+        opened = WDocumentCore::openBytes(*bytes, path, &error);
+    if (!opened) {
         WLog::write("MyDocument::revertToSavedFromFile - " + error.toStdString());
+        if (errorMessage)
+            *errorMessage = error;
         return false;
     }
-    auto opened = WDocumentCore::openBytes(*bytes, path, &error);
-    if (!opened)
-        return false;
     // An empty file says nothing about its encoding: the current one stays.
     if (!bytes->empty())
         mDocumentEncoding = opened->encoding;

@@ -46,7 +46,8 @@ public:
     // only a complete save clears the edited state.
     std::optional<std::vector<uint8_t>> dataRepresentationOfType(const QString& typeName, QString* errorMessage);
     bool saveToFile(const QString& path, QString* errorMessage);
-    bool revertToSavedFromFile(const QString& path, const QString& typeName);
+    // False, with the reason for the user, when the file cannot be read or decoded.
+    bool revertToSavedFromFile(const QString& path, const QString& typeName, QString* errorMessage = nullptr);
 
     // Pop-up actions (the item's tag).
     void setCharacterCodeType(int tag);

@@ -41,6 +41,8 @@ Preferences documentPreferences()
 
 std::optional<WFileBytes> readFile(const QString& path, QString* errorMessage)
 {
+    // A save of this file that a crash cut off is finished or undone first.
+    WAtomicFile::recover(toPath(path));
     std::string message;
     auto bytes = WDocumentData::readFile(toPath(path), &message);
     if (!bytes && errorMessage)

@@ -30,11 +30,15 @@ protected:
         // Other users must be able to reach it for the unprivileged cases.
         fs::permissions(folder, fs::perms(0755));
         previousSink = WLog::setSink([this](std::string_view line) { logged.emplace_back(line); });
+        fs::create_directory(folder / "recovery");
+        fs::permissions(folder / "recovery", fs::perms(0777));
+        WAtomicFile::setRecoveryFolder(folder / "recovery");
     }
 
     void TearDown() override
     {
         WLog::setSink(previousSink);
+        WAtomicFile::setRecoveryFolder({});
         std::error_code ignored;
         fs::permissions(folder, fs::perms(0755), ignored);
         fs::remove_all(folder, ignored);
@@ -64,8 +68,10 @@ protected:
     std::vector<std::string> entries() const
     {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            if (entry.path().filename() != "recovery" || !fs::is_empty(entry.path()))
+                names.push_back(entry.path().filename().string());
+        }
         std::sort(names.begin(), names.end());
         return names;
     }
@@ -163,25 +169,54 @@ TEST_F(AtomicFileTest, FollowsSymbolicLinks)
     EXPECT_EQ(logged.size(), 1u);
 }
 
-TEST_F(AtomicFileTest, ReadOnlyFolderLeavesTheOldFileUntouched)
+TEST_F(AtomicFileTest, FilesARenameWouldChangeAreWrittenInPlace)
 {
-    const fs::path file = folder / "keep.txt";
-    put(file, "precious", 0666);
-    ::chmod(folder.c_str(), 0555);
-    const std::string expected = "The folder \u201C" + folder.string() + "\u201D is not writable.";
+    // Other hard links keep sharing the file.
+    const fs::path file = folder / "shared.txt";
+    put(file, "old and longer", 0640);
+    fs::create_hard_link(file, folder / "other-name.txt");
+    struct stat before{};
+    ::stat(file.c_str(), &before);
+    ASSERT_TRUE(WAtomicFile::write(file, "new"));
+    struct stat after{};
+    ::stat(file.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(contents(folder / "other-name.txt"), "new");
+    EXPECT_EQ(modeOf(file), 0640u);
 
+    // A writable file in a folder we may not change: saved, nothing added beside it.
+    fs::create_directory(folder / "locked");
+    const fs::path inLocked = folder / "locked" / "keep.txt";
+    put(inLocked, "precious", 0644);
+    ::chown(inLocked.c_str(), 65534, 65534);
+    ::chmod((folder / "locked").c_str(), 0555);
+    const std::string expectedRefusal =
+        "You do not have permission to save files in the folder \u201C" + (folder / "locked").string() + "\u201D.";
     int code = inUnprivilegedChild([&] {
-        auto result = WAtomicFile::write(file, "replacement");
-        if (result)
+        if (!WAtomicFile::write(inLocked, "replacement"))
             return 1;
-        if (result.message != expected)
-            return 2;
-        return 0;
+        // A new file there cannot be made, and the message says why.
+        auto made = WAtomicFile::write(folder / "locked" / "new.txt", "x");
+        return made ? 2 : made.message == expectedRefusal ? 0 : 3;
     });
     EXPECT_EQ(code, 0);
-    ::chmod(folder.c_str(), 0755);
-    EXPECT_EQ(contents(file), "precious");
-    EXPECT_EQ(entries(), std::vector<std::string>{"keep.txt"});
+    ::chmod((folder / "locked").c_str(), 0755);
+    EXPECT_EQ(contents(inLocked), "replacement");
+    EXPECT_EQ(fs::directory_iterator(folder / "locked")->path(), inLocked);
+
+    // A file that belongs to someone else, in a folder anyone may change,
+    // stays theirs.
+    const fs::path theirs = folder / "theirs.txt";
+    put(theirs, "theirs", 0666);
+    ::chmod(folder.c_str(), 0777);
+    code = inUnprivilegedChild([&] { return WAtomicFile::write(theirs, "ours too") ? 0 : 1; });
+    EXPECT_EQ(code, 0);
+    struct stat owner{};
+    ::stat(theirs.c_str(), &owner);
+    EXPECT_EQ(owner.st_uid, 0u);
+    EXPECT_EQ(contents(theirs), "ours too");
+    EXPECT_TRUE(fs::is_empty(folder / "recovery"));
 }
 
 TEST_F(AtomicFileTest, RefusesFilesThatCannotBeReplaced)
@@ -214,6 +249,7 @@ TEST_F(AtomicFileTest, FailureWhileWritingRemovesTheTemporary)
     // A file-size limit makes the write stop part way, as a full disk would.
     const fs::path file = folder / "big.txt";
     put(file, "small", 0666);
+    ::chown(file.c_str(), 65534, 65534);
     ::chmod(folder.c_str(), 0777);
     int code = inUnprivilegedChild([&] {
         ::signal(SIGXFSZ, SIG_IGN);
