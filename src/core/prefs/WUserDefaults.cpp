@@ -175,5 +175,8 @@ bool WPlistUserDefaults::setDictionary(const WDictionary& dictionary, std::strin
         }
         fs::permissions(folder, fs::perms::owner_all, error);
     }
-    return bool(WAtomicFile::write(mFile, WPlistSerialization::xmlDataFromPropertyList(WPlistValue(mRoot))));
+    const WFileWriteResult written =
+        WAtomicFile::write(mFile, WPlistSerialization::xmlDataFromPropertyList(WPlistValue(mRoot)));
+    mLastFailure = written.message;
+    return bool(written);
 }

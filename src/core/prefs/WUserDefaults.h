@@ -16,6 +16,8 @@ public:
     virtual std::optional<WDictionary> dictionaryForKey(std::string_view key) = 0;
     // False when the dictionary could not be kept (the reason is in the log).
     virtual bool setDictionary(const WDictionary& dictionary, std::string_view key) = 0;
+    // Why the last set failed, in words for the user; empty when it did not.
+    virtual std::string lastFailure() const { return {}; }
 };
 
 // Kept in memory only; for tests and for runs that must not touch the disk.
@@ -43,6 +45,7 @@ public:
     std::optional<WDictionary> dictionaryForKey(std::string_view key) override;
     bool setDictionary(const WDictionary& dictionary, std::string_view key) override;
 
+    std::string lastFailure() const override { return mLastFailure; }
     const std::filesystem::path& file() const { return mFile; }
     // True when the file was there but could not be used.
     bool foundBrokenFile() const { return mFoundBrokenFile; }
@@ -62,4 +65,5 @@ private:
     WDictionary mRoot;
     bool mWritable = true;
     bool mFoundBrokenFile = false;
+    std::string mLastFailure;
 };

@@ -303,9 +303,10 @@ void WPreferenceWindow::okButtonPressed()
     // The scheme may have changed: the menus stop (or start) promising its keys at once.
     WMenuShortcuts::applyKeyScheme();
     if (!saved) {
+        const QString cause = QString::fromStdString(mPrefsServer.userDefaults().lastFailure());
         WPresenter::shared().showError(nullptr, QStringLiteral("Your preferences could not be saved."),
-                                       QStringLiteral("They apply until Wexel quits. Check that the folder "
-                                                      "~/.config/Wexel can be written to."));
+                                       (cause.isEmpty() ? QString() : cause + QLatin1Char(' '))
+                                           + QStringLiteral("They apply until Wexel quits."));
     }
 }
 

@@ -83,6 +83,7 @@ TEST(PreferenceFileFaultTest, AFailingStepKeepsTheStoredPreferences)
         const int error = WFaultyCalls::usualError(call);
         const char* words = error == ENOSPC ? "not enough space" : error == EIO ? "input/output error" : "permission";
         EXPECT_NE(logged[0].find(words), std::string::npos) << logged[0];
+        EXPECT_NE(store.userDefaults().lastFailure().find(words), std::string::npos);
     }
     EXPECT_GT(step, 8);
 
