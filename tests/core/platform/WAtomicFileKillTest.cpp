@@ -127,7 +127,7 @@ TEST_F(AtomicFileKillTest, AKilledSaveLeavesTheOldOrTheNewBytes)
 }
 
 // In a child with its own mount namespace: a 512 KB file system with little
-// room left. Answers 0, 77 when no file system can be mounted here, or the
+// room left, then made read-only. Answers 0, 77 when no file system can be mounted here, or the
 // number of the check that failed.
 int saveOntoANearlyFullDisk(const fs::path& mountPoint)
 {
@@ -173,10 +173,20 @@ int saveOntoANearlyFullDisk(const fs::path& mountPoint)
         if (entryCount(mountPoint) != names || entryCount(mountPoint / "recovery") != 0)
             return 6;
     }
+
+    // The same disk made read-only: the save says so.
+    if (::mount(nullptr, mountPoint.c_str(), nullptr, MS_REMOUNT | MS_RDONLY, nullptr) != 0)
+        return 0;  // full was shown; read-only cannot be here
+    const WFileWriteResult readOnly = WAtomicFile::write(mountPoint / "new.html", "x");
+    if (readOnly || readOnly.message.find("read-only file system") == std::string::npos)
+        return 7;
+    const WFileWriteResult existing = WAtomicFile::write(file, "x");
+    if (existing || existing.message.find("read-only file system") == std::string::npos || contents(file) != old)
+        return 8;
     return 0;
 }
 
-TEST_F(AtomicFileKillTest, ANearlyFullFileSystemFailsTheSaveAndKeepsTheFile)
+TEST_F(AtomicFileKillTest, ANearlyFullOrReadOnlyFileSystemFailsTheSaveAndKeepsTheFile)
 {
     const fs::path mountPoint = root / "small";
     fs::create_directory(mountPoint);
