@@ -193,6 +193,15 @@ void WTextViewWidget::keyPressEvent(QKeyEvent* event)
 {
     if (mKeyRouter && !hasMarkedText() && mKeyRouter(event))
         return;
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() != Qt::NoModifier) {
+        // Qt would type its soft line break (U+2028) for Shift+Return and ignore
+        // the other combinations; here every Return ends the line.
+        QKeyEvent plain(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"),
+                        event->isAutoRepeat(), static_cast<quint16>(event->count()));
+        QPlainTextEdit::keyPressEvent(&plain);
+        event->setAccepted(plain.isAccepted());
+        return;
+    }
     QPlainTextEdit::keyPressEvent(event);
 }
 

@@ -144,6 +144,29 @@ TEST_F(KeyRouting, ReturnIndentsUnderMappingSchemesOnly)
     EXPECT_EQ(view->string(), u"\t  word\r");
 }
 
+TEST_F(KeyRouting, EveryReturnTypesALineEnd)
+{
+    // Keys the scheme leaves to the widget: Qt would type its own soft line
+    // break (U+2028) for some of them, which no Japanese encoding holds.
+    const Qt::KeyboardModifiers modifiers[] = {Qt::ShiftModifier, Qt::AltModifier, Qt::ControlModifier,
+                                               Qt::ShiftModifier | Qt::AltModifier,
+                                               Qt::ShiftModifier | Qt::ControlModifier, Qt::MetaModifier};
+    for (int32_t each : {WSystemDefault, WWexelOriginal}) {
+        for (bool indent : {false, true}) {
+            scheme = each;
+            autoIndent = indent;
+            for (int code : {Qt::Key_Return, Qt::Key_Enter}) {
+                for (Qt::KeyboardModifiers held : modifiers) {
+                    load(u"ab", {2, 0});
+                    key(code, held);
+                    EXPECT_EQ(view->string(), u"ab\r") << each << indent << code << held.toInt();
+                    EXPECT_EQ(caret(), 3u);
+                }
+            }
+        }
+    }
+}
+
 TEST_F(KeyRouting, OneUndoRevertsABlockCommand)
 {
     load(u"a\r\r  b\rend", {1, 0});
