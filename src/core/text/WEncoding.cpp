@@ -6,6 +6,10 @@
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
 
 #include "platform/WLog.h"
 #include "text/WEncodingRepertoire.h"
@@ -29,9 +33,25 @@ const char* iconvName(WStringEncoding encoding)
     return nullptr;
 }
 
+// glibc unloads a converter's module at the last iconv_close of it and maps it
+// again at the next iconv_open; one descriptor of each kind held for the life of
+// the process keeps the module loaded, so a conversion does not pay for that.
+void keepConverterLoaded(const char* to, const char* from)
+{
+    static std::mutex lock;
+    static std::set<std::pair<std::string, std::string>> kept;
+    std::lock_guard guard(lock);
+    if (kept.emplace(to, from).second)
+        (void)iconv_open(to, from);
+}
+
 struct IconvHandle {
     iconv_t cd;
-    explicit IconvHandle(const char* to, const char* from) : cd(iconv_open(to, from)) {}
+    explicit IconvHandle(const char* to, const char* from)
+    {
+        keepConverterLoaded(to, from);
+        cd = iconv_open(to, from);
+    }
     ~IconvHandle()
     {
         if (valid())
