@@ -14,6 +14,9 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
     // The offscreen platform reports every window feature it lacks.
     if (message.contains(QStringLiteral("This plugin does not support")))
         return;
+    // Nor is a font without shaping tables for a rare script worth a line.
+    if (message.contains(QStringLiteral("OpenType support missing for")))
+        return;
     std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 }  // namespace

@@ -30,7 +30,7 @@ QMenu* WBottomView::menuForEvent()
     const std::u16string& text = myTextView->string();
     const auto items = WNavigator::definitionItems(text, mTextType ? mTextType() : 0);
     for (const auto& item : items) {
-        QAction* action = menu->addAction(QString::fromUtf16(item.title.data(), static_cast<qsizetype>(item.title.size())));
+        QAction* action = menu->addAction(QString(reinterpret_cast<const QChar*>(item.title.data()), static_cast<qsizetype>(item.title.size())));
         const WRange range = item.range;
         QPointer<WTextViewWidget> view = myTextView;
         connect(action, &QAction::triggered, this, [view, range] {

@@ -4,6 +4,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 
+#include "editor/WStandInCharacters.h"
 #include "editor/WTextViewWidget.h"
 
 namespace {
@@ -66,7 +67,11 @@ void changeWordCase(WTextViewWidget& view, bool upper)
         if (!cursor.hasSelection())
             return;
     }
-    const QString original = cursor.selectedText();
+    // The text itself, not the form Qt stores it in.
+    const auto start = static_cast<uint32_t>(cursor.selectionStart());
+    const auto end = static_cast<uint32_t>(cursor.selectionEnd());
+    const QString original =
+        WStandInCharacters::toQString(std::u16string_view(view.string()).substr(start, end - start));
     const QString changed = upper ? original.toUpper() : original.toLower();
     if (changed == original) {
         if (!hadSelection)
@@ -74,11 +79,10 @@ void changeWordCase(WTextViewWidget& view, bool upper)
         view.setTextCursor(cursor);
         return;
     }
-    const int start = cursor.selectionStart();
-    cursor.insertText(changed);
-    if (hadSelection)
-        cursor.setPosition(start, QTextCursor::KeepAnchor);  // keep the words selected
     view.setTextCursor(cursor);
+    view.insertText(WStandInCharacters::toView(changed));
+    if (hadSelection)
+        view.setSelectedRange({start, static_cast<uint32_t>(changed.size())});  // keep the words selected
 }
 
 }  // namespace

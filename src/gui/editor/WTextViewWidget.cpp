@@ -10,7 +10,9 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <cstring>
 
+#include "editor/WStandInCharacters.h"
 #include "editor/WTextViewController.h"
 #include "platform/WLog.h"
 #include "text/WStringUtils.h"
@@ -30,9 +32,13 @@ std::map<std::string, WTextViewWidget::StandardAction, std::less<>>& standardAct
     return actions;
 }
 
+// The exact code units of a copied selection, beside the plain text other
+// programs read, so that copying and pasting inside the editor changes nothing.
+const QString kExactTextType = QStringLiteral("application/x-wexel-utf16");
+
 std::u16string_view toView(const QString& text)
 {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+    return WStandInCharacters::toView(text);
 }
 }  // namespace
 
@@ -53,26 +59,9 @@ WTextViewWidget::~WTextViewWidget()
     delete WTextViewController::controllerOf(this);
 }
 
-QString WTextViewWidget::toQtText(std::u16string_view crText)
-{
-    QString text = QString::fromUtf16(crText.data(), static_cast<qsizetype>(crText.size()));
-    text.replace(QChar(u'\r'), QChar(u'\n'));
-    return text;
-}
-
 std::u16string WTextViewWidget::documentText(uint32_t position, uint32_t length) const
 {
-    if (length == 0)
-        return {};
-    QTextCursor cursor(document());
-    cursor.setPosition(static_cast<int>(position));
-    cursor.setPosition(static_cast<int>(position + length), QTextCursor::KeepAnchor);
-    // selectedText() gives the characters as stored (no space for no-break space),
-    // with U+2029 between blocks.
-    const QString text = cursor.selectedText();
-    std::u16string result(toView(text));
-    std::replace(result.begin(), result.end(), char16_t(0x2029), u'\r');
-    return result;
+    return WStandInCharacters::read(*document(), position, length);
 }
 
 void WTextViewWidget::documentContentsChanged(int position, int charsRemoved, int charsAdded)
@@ -126,7 +115,7 @@ void WTextViewWidget::setSelectedRange(WRange range)
 void WTextViewWidget::insertText(std::u16string_view text)
 {
     QTextCursor cursor = textCursor();
-    cursor.insertText(toQtText(text));
+    WStandInCharacters::insert(cursor, text);
     setTextCursor(cursor);
 }
 
@@ -136,7 +125,7 @@ void WTextViewWidget::setString(std::u16string_view text)
     QTextCursor cursor(document());
     cursor.beginEditBlock();
     cursor.select(QTextCursor::Document);
-    cursor.insertText(toQtText(text));
+    WStandInCharacters::insert(cursor, text);
     cursor.endEditBlock();
     cursor.setPosition(0);
     setTextCursor(cursor);
@@ -144,7 +133,18 @@ void WTextViewWidget::setString(std::u16string_view text)
 
 void WTextViewWidget::loadString(std::u16string_view text)
 {
-    setPlainText(toQtText(text));
+    // Qt gives a new plain text the format at the caret, which may be a stand-in's.
+    moveCursor(QTextCursor::Start);
+    unmarkTypingFormat();
+    if (std::none_of(text.begin(), text.end(), WStandInCharacters::needsStandIn)) {
+        QString plain = WStandInCharacters::toQString(text);
+        plain.replace(QChar(u'\r'), QChar(u'\n'));
+        setPlainText(plain);
+    } else {
+        setPlainText(QString());
+        QTextCursor cursor(document());
+        WStandInCharacters::insert(cursor, text);
+    }
     document()->clearUndoRedoStacks();
     document()->setModified(false);
     moveCursor(QTextCursor::Start);
@@ -193,6 +193,7 @@ void WTextViewWidget::keyPressEvent(QKeyEvent* event)
 {
     if (mKeyRouter && !hasMarkedText() && mKeyRouter(event))
         return;
+    unmarkTypingFormat();
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() != Qt::NoModifier) {
         // Qt would type its soft line break (U+2028) for Shift+Return and ignore
         // the other combinations; here every Return ends the line.
@@ -205,6 +206,50 @@ void WTextViewWidget::keyPressEvent(QKeyEvent* event)
     QPlainTextEdit::keyPressEvent(event);
 }
 
+void WTextViewWidget::inputMethodEvent(QInputMethodEvent* event)
+{
+    unmarkTypingFormat();
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void WTextViewWidget::unmarkTypingFormat()
+{
+    // Qt types with the format of the character before the caret; after a
+    // stand-in that would mark the typed text as one.
+    QTextCursor cursor = textCursor();
+    const QTextCharFormat format = cursor.charFormat();
+    if (!format.hasProperty(WStandInCharacters::kTrueUnitProperty))
+        return;
+    // With a selection, setCharFormat would change the selected text instead.
+    if (cursor.hasSelection())
+        return;
+    cursor.setCharFormat(WStandInCharacters::withoutMark(format));
+    setTextCursor(cursor);
+}
+
+QMimeData* WTextViewWidget::createMimeDataFromSelection() const
+{
+    const WRange range = selectedRange();
+    const std::u16string_view text = std::u16string_view(mStorage.string()).substr(range.location, range.length);
+    auto* mime = new QMimeData;
+    QString plain = WStandInCharacters::toQString(text);
+    plain.replace(QChar(u'\r'), QChar(u'\n'));  // what other programs expect
+    mime->setText(plain);
+    mime->setData(kExactTextType, QByteArray(reinterpret_cast<const char*>(text.data()),
+                                             static_cast<qsizetype>(text.size() * sizeof(char16_t))));
+    return mime;
+}
+
+std::optional<std::u16string> WTextViewWidget::exactTextOf(const QMimeData& source)
+{
+    if (!source.hasFormat(kExactTextType))
+        return std::nullopt;
+    const QByteArray bytes = source.data(kExactTextType);
+    std::u16string text(static_cast<size_t>(bytes.size()) / sizeof(char16_t), u'\0');
+    std::memcpy(text.data(), bytes.constData(), text.size() * sizeof(char16_t));
+    return text;
+}
+
 bool WTextViewWidget::canInsertFromMimeData(const QMimeData* source) const
 {
     return source->hasText() || QPlainTextEdit::canInsertFromMimeData(source);
@@ -212,10 +257,14 @@ bool WTextViewWidget::canInsertFromMimeData(const QMimeData* source) const
 
 void WTextViewWidget::insertFromMimeData(const QMimeData* source)
 {
-    if (!source->hasText())
-        return;
-    // Text from elsewhere may end its lines in LF or CR LF; here every line ends in CR.
-    const QString text = source->text();
-    insertText(WStringUtils::convertReturnsToCR(toView(text)));
+    if (auto exact = exactTextOf(*source)) {
+        insertText(*exact);
+    } else {
+        if (!source->hasText())
+            return;
+        // Text from elsewhere may end its lines in LF or CR LF; here every line ends in CR.
+        const QString text = source->text();
+        insertText(WStringUtils::convertReturnsToCR(toView(text)));
+    }
     ensureCursorVisible();
 }

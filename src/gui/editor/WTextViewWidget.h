@@ -4,12 +4,14 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "editor/WTextViewPlatform.h"
 #include "syntax/WTextStorage.h"
 
-// The document's text on screen. Qt keeps the text with '\n' between blocks;
+// The document's text on screen. Qt keeps the text with '\n' between blocks
+// (and a few units as stand-ins, see WStandInCharacters);
 // the rest of the editor sees it in CR form through the mirror kept in
 // textStorage(), updated from every change of the QTextDocument, so the two
 // never disagree and every edit path (typing, undo, paste, drop, commands)
@@ -45,7 +47,9 @@ public:
     // The key scheme's say before Qt's own key handling; answers true when it took the key.
     void setKeyRouter(KeyRouter router) { mKeyRouter = std::move(router); }
 
-    static QString toQtText(std::u16string_view crText);
+    // The code units a copy from a text view put on the clipboard, as they were;
+    // nothing for data from elsewhere.
+    static std::optional<std::u16string> exactTextOf(const QMimeData& source);
 
 signals:
     // After each change of the text: the characters of oldRange were replaced by
@@ -54,10 +58,13 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QMimeData* createMimeDataFromSelection() const override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    void unmarkTypingFormat();
     void documentContentsChanged(int position, int charsRemoved, int charsAdded);
     // The one place where the CR-form mirror follows the QTextDocument.
     void updateMirror(uint32_t position, uint32_t removed, uint32_t added);
