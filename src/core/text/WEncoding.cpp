@@ -5,9 +5,9 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <utility>
 
@@ -39,10 +39,12 @@ const char* iconvName(WStringEncoding encoding)
 void keepConverterLoaded(const char* to, const char* from)
 {
     static std::mutex lock;
-    static std::set<std::pair<std::string, std::string>> kept;
+    // Held here, so that leak checkers see them as still in use.
+    static std::map<std::pair<std::string, std::string>, iconv_t> kept;
     std::lock_guard guard(lock);
-    if (kept.emplace(to, from).second)
-        (void)iconv_open(to, from);
+    auto [at, added] = kept.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
+    if (added)
+        at->second = iconv_open(to, from);
 }
 
 struct IconvHandle {
