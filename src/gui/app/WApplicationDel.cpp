@@ -186,6 +186,11 @@ void WApplicationDel::buildMainMenu()
     auto* format = new QMenu(QStringLiteral("Fo&rmat"));
     format->addMenu(QStringLiteral("Font Family & Style"));
     format->addMenu(QStringLiteral("Font Size"));
+    format->addSeparator();
+    add(format, QStringLiteral("Incompatible Characters"), QKeySequence(), [controller] {
+        if (MyDocument* document = controller->currentDocument())
+            document->showIncompatibleCharacters();
+    });
     mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML &Tags")), new QMenu(QStringLiteral("&URLs")),
                   new QMenu(QStringLiteral("T&ools"))};
     WEditingMenus::addTo(mMainMenus, *controller);

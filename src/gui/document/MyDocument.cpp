@@ -15,8 +15,11 @@
 #include "app/WApplicationDel.h"
 #include "app/WPresenter.h"
 #include "app/WQtPlatform.h"
+#include "document/WCharacterCheck.h"
 #include "document/WDocumentCore.h"
+#include "document/WDocumentData.h"
 #include "document/WDocumentWindow.h"
+#include "document/WIncompatibleCharactersPanel.h"
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WDocumentMenuResponder.h"
@@ -108,6 +111,10 @@ void MyDocument::windowControllerDidLoadNib()
     connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView->document(), &QTextDocument::modificationChanged, this, &MyDocument::updateWindowTitle);
     connect(myWindow, &WDocumentWindow::becameMain, this, [this] { emit becameMain(this); });
+    mIncompatiblePanel = new WIncompatibleCharactersPanel(
+        myTextView, myWindow->incompatibleCharactersButton(),
+        [this] { return static_cast<WStringEncoding>(mDocumentEncoding); }, myWindow);
+    myWindow->addDockWidget(Qt::BottomDockWidgetArea, mIncompatiblePanel);
     myWindow->shouldClose = [this] {
         bool accepted = true;
         emit closeRequested(this, &accepted);
@@ -128,6 +135,7 @@ void MyDocument::windowControllerDidLoadNib()
         myTextView->setSelectedRange(storedSelection());
         mBufString.reset();
     }
+    mIncompatiblePanel->refresh();
 
     // Menu commands for this document (add-ons, fonts) reach it through its window.
     WDocumentMenuResponder::attach(this);
@@ -213,6 +221,7 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     adjustPopupButtons();
     setTextTypeWithTypeName(typeName);
     validateColorSyntax();
+    mIncompatiblePanel->refresh();
     return true;
 }
 
@@ -220,9 +229,16 @@ void MyDocument::setCharacterCodeType(int tag)
 {
     if (tag < 0 || tag >= static_cast<int>(std::size(kEncodingsByTag)))
         return;
+    const bool reload = !mFileName.isEmpty() && WPlatform::shared().isShiftKeyDown();
+    if (!reload && !acceptsEncoding(kEncodingsByTag[tag])) {
+        adjustPopupButtons();
+        return;
+    }
     // Takes effect at the next save; the text stays as it is.
     mDocumentEncoding = kEncodingsByTag[tag];
-    if (mFileName.isEmpty() || !WPlatform::shared().isShiftKeyDown())
+    if (mIncompatiblePanel)
+        mIncompatiblePanel->refresh();
+    if (!reload)
         return;
     WPresenter::shared().askLater(
         myWindow, QStringLiteral("Alert"),
@@ -233,6 +249,48 @@ void MyDocument::setCharacterCodeType(int tag)
             if (document)
                 document->forceToChangeEncodingDialogEnded(button == 0 ? 1 : 0);
         });
+}
+
+// Choosing an encoding that cannot hold the text says so at once, with the
+// first such character, and offers to keep the encoding the document has.
+bool MyDocument::acceptsEncoding(WStringEncoding encoding)
+{
+    if (!myTextView || encoding == mDocumentEncoding)
+        return true;
+    size_t lost = 0;
+    std::optional<WCharacterProblem> first;
+    for (const WCharacterProblem& problem : WCharacterCheck::problems(myTextView->string(), encoding)) {
+        if (problem.fate != WEncodingRepertoire::Fate::Lost)
+            continue;
+        if (!first)
+            first = problem;
+        ++lost;
+    }
+    if (!first)
+        return true;
+    const QString chosen = QString::fromUtf8(WDocumentData::encodingTitle(encoding).data());
+    const QString current =
+        QString::fromUtf8(WDocumentData::encodingTitle(static_cast<WStringEncoding>(mDocumentEncoding)).data());
+    QPointer<MyDocument> alive(this);
+    const int button = WPresenter::shared().ask(
+        myWindow, QStringLiteral("%1 cannot hold this text").arg(chosen),
+        QStringLiteral("%1 of the text cannot be saved in %2, the first “%3” on line %4, column %5. "
+                       "Saving in %2 will fail until they are changed.")
+            .arg(lost == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(lost), chosen,
+                 QString::fromStdString(WCharacterCheck::characterName(first->character)))
+            .arg(first->line)
+            .arg(first->column),
+        {QStringLiteral("Keep %1").arg(current), QStringLiteral("Use %1").arg(chosen)});
+    return alive && button == 1;
+}
+
+void MyDocument::showIncompatibleCharacters()
+{
+    if (!mIncompatiblePanel)
+        return;
+    mIncompatiblePanel->refresh();
+    mIncompatiblePanel->show();
+    mIncompatiblePanel->raise();
 }
 
 void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)

@@ -14,6 +14,7 @@
 
 #include "document/WTextType.h"
 #include "syntax/WColorSyntaxServer.h"
+#include "text/WEncoding.h"
 #include "text/WRange.h"
 #include "text/WTextUtils.h"
 
@@ -21,6 +22,7 @@ class QComboBox;
 class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
+class WIncompatibleCharactersPanel;
 class WSyntaxHighlighter;
 class WTextViewWidget;
 
@@ -53,6 +55,9 @@ public:
     void setCharacterCodeType(int tag);
     void setReturnCodeType(int tag);
     void forceToChangeEncodingDialogEnded(int returnCode);
+    // Opens the list of characters the document's encoding cannot save as they are.
+    void showIncompatibleCharacters();
+    WIncompatibleCharactersPanel* incompatibleCharactersPanel() const { return mIncompatiblePanel; }
 
     // Text type and per-document settings.
     void setTextTypeWithTypeName(const QString& typeName);
@@ -106,6 +111,7 @@ private:
     void textDidChange(WRange oldRange, uint32_t newLength);
     void textViewDidChangeSelection();
     void updateWindowTitle();
+    bool acceptsEncoding(WStringEncoding encoding);
     void readPreferences();
     WRange storedSelection() const;
     void storeSelection(const QString& path) const;
@@ -117,6 +123,7 @@ private:
     QComboBox* myTextTypePopupButton = nullptr;
     QLineEdit* myLineNumberView = nullptr;
     WDocumentWindow* myWindow = nullptr;
+    WIncompatibleCharactersPanel* mIncompatiblePanel = nullptr;  // owned by the window
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
     std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "editor/WTextViewWidget.h"
@@ -50,6 +51,12 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     row->addWidget(mCharacterCodePopup);
     row->addWidget(mReturnCodePopup);
     row->addWidget(mTextTypePopup);
+    mIncompatibleButton = new QToolButton(bar);
+    mIncompatibleButton->setObjectName(QStringLiteral("incompatibleCharactersButton"));
+    mIncompatibleButton->setFocusPolicy(Qt::NoFocus);
+    mIncompatibleButton->setAutoRaise(true);
+    mIncompatibleButton->hide();
+    row->addWidget(mIncompatibleButton);
     row->addStretch(1);
     row->addWidget(new QLabel(QStringLiteral("Line"), bar));
     row->addWidget(mLineNumberView);

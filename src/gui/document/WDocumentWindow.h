@@ -7,6 +7,7 @@
 class QComboBox;
 class QLineEdit;
 class QMenuBar;
+class QToolButton;
 class WTextViewWidget;
 
 // A document's window: the bar with the character-code, line-ending and
@@ -22,6 +23,8 @@ public:
     QComboBox* returnCodePopupButton() const { return mReturnCodePopup; }
     QComboBox* textTypePopupButton() const { return mTextTypePopup; }
     QLineEdit* lineNumberView() const { return mLineNumberView; }
+    // Shown while the text holds characters its encoding cannot save as they are.
+    QToolButton* incompatibleCharactersButton() const { return mIncompatibleButton; }
 
     // Asked before the window closes; false keeps it open.
     std::function<bool()> shouldClose;
@@ -39,4 +42,5 @@ private:
     QComboBox* mReturnCodePopup;
     QComboBox* mTextTypePopup;
     QLineEdit* mLineNumberView;
+    QToolButton* mIncompatibleButton;
 };

@@ -183,7 +183,12 @@ TEST_F(DocumentFileTest, UnencodableCharacterFailsTheSaveAndIsSelected)
     // A character outside the BMP is selected whole.
     document->textView()->setSelectedRange({9, 1});
     document->textView()->insertText(u"\U0001F600");
+    presenter->answers.push_back(1);  // EUC all the same, when warned that it cannot hold the text
     choose(document->window()->characterCodePopupButton(), 2);
+    ASSERT_EQ(presenter->questions.size(), 1u);
+    EXPECT_TRUE(presenter->questions[0].startsWith(
+        QString::fromUtf8("1 character of the text cannot be saved in EUC-JP, the first “U+1F600 😀” on line 3, column 2.")))
+        << presenter->questions[0].toStdString();
     EXPECT_FALSE(documents().saveDocument(document));
     EXPECT_EQ(document->textView()->selectedRange(), (WRange{9, 2}));
     EXPECT_EQ(readFile(file), before);

@@ -1,0 +1,154 @@
+#include "document/WIncompatibleCharactersPanel.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "document/WDocumentData.h"
+#include "editor/WTextViewWidget.h"
+
+namespace {
+
+// A pause in typing this long starts a check.
+constexpr int kQuietMilliseconds = 250;
+
+QString characters(size_t count)
+{
+    return count == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(count);
+}
+
+}  // namespace
+
+WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* textView, QToolButton* indicator,
+                                                           EncodingSource encoding, QWidget* parent)
+    : QDockWidget(QStringLiteral("Incompatible Characters"), parent),
+      mTextView(textView),
+      mIndicator(indicator),
+      mEncoding(std::move(encoding)),
+      mSummary(new QLabel(this)),
+      mList(new QTreeWidget(this)),
+      mDelay(new QTimer(this))
+{
+    setObjectName(QStringLiteral("incompatibleCharacters"));
+    setFeatures(QDockWidget::DockWidgetClosable);
+    auto* content = new QWidget(this);
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(6, 3, 6, 3);
+    column->addWidget(mSummary);
+    mList->setColumnCount(4);
+    mList->setHeaderLabels({QStringLiteral("Character"), QStringLiteral("Line"), QStringLiteral("Column"),
+                            QStringLiteral("When saved")});
+    mList->setRootIsDecorated(false);
+    mList->setUniformRowHeights(true);
+    mList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    mList->setFocusPolicy(Qt::ClickFocus);
+    column->addWidget(mList);
+    setWidget(content);
+    QDockWidget::hide();
+
+    mDelay->setSingleShot(true);
+    mDelay->setInterval(kQuietMilliseconds);
+    connect(mDelay, &QTimer::timeout, this, &WIncompatibleCharactersPanel::start);
+    connect(&mWatcher, &QFutureWatcherBase::finished, this, &WIncompatibleCharactersPanel::finished);
+    connect(mTextView, &WTextViewWidget::textReplaced, this, [this] { mDelay->start(); });
+    connect(mList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item)
+            selectRow(mList->indexOfTopLevelItem(item));
+    });
+    connect(mList, &QTreeWidget::itemClicked, this,
+            [this](QTreeWidgetItem* item) { selectRow(mList->indexOfTopLevelItem(item)); });
+    if (mIndicator) {
+        mIndicator->hide();
+        connect(mIndicator, &QToolButton::clicked, this, [this] { setVisible(!isVisible()); });
+    }
+}
+
+WIncompatibleCharactersPanel::~WIncompatibleCharactersPanel()
+{
+    // The worker has its own copy of the text; its answer is simply not wanted.
+    mWatcher.disconnect(this);
+}
+
+void WIncompatibleCharactersPanel::refresh()
+{
+    mDelay->start();
+}
+
+void WIncompatibleCharactersPanel::refreshNow()
+{
+    mDelay->stop();
+    mWatcher.waitForFinished();
+    present(WCharacterCheck::problems(mTextView->string(), mEncoding()));
+    mStale = false;
+}
+
+void WIncompatibleCharactersPanel::start()
+{
+    if (mWatcher.isRunning()) {
+        mStale = true;
+        return;
+    }
+    mStale = false;
+    mWatcher.setFuture(QtConcurrent::run(
+        [text = mTextView->string(), encoding = mEncoding()] { return WCharacterCheck::problems(text, encoding); }));
+}
+
+void WIncompatibleCharactersPanel::finished()
+{
+    if (mStale) {
+        start();  // the text changed meanwhile: this answer is out of date
+        return;
+    }
+    present(mWatcher.result());
+}
+
+void WIncompatibleCharactersPanel::present(std::vector<WCharacterProblem> problems)
+{
+    mProblems = std::move(problems);
+    size_t lost = 0;
+    for (const WCharacterProblem& problem : mProblems)
+        lost += problem.fate == WEncodingRepertoire::Fate::Lost;
+    const size_t changed = mProblems.size() - lost;
+    const QString encoding = QString::fromUtf8(WDocumentData::encodingTitle(mEncoding()).data());
+
+    QStringList parts;
+    if (lost)
+        parts << QStringLiteral("%1 cannot be saved in %2").arg(characters(lost), encoding);
+    if (changed)
+        parts << QStringLiteral("%1 saved as another character").arg(characters(changed));
+    mSummary->setText(parts.isEmpty() ? QStringLiteral("Every character can be saved in %1.").arg(encoding)
+                                      : parts.join(QStringLiteral("; ")) + QLatin1Char('.'));
+    if (mIndicator) {
+        mIndicator->setVisible(!mProblems.empty());
+        mIndicator->setText(QStringLiteral("⚠ %1").arg(mProblems.size()));
+        mIndicator->setToolTip(mSummary->text() + QStringLiteral(" Click to list them."));
+    }
+
+    QSignalBlocker quiet(mList);
+    mList->clear();
+    QList<QTreeWidgetItem*> rows;
+    for (size_t i = 0; i < mProblems.size() && i < kListedRows; ++i) {
+        const WCharacterProblem& problem = mProblems[i];
+        rows << new QTreeWidgetItem(
+            {QString::fromStdString(WCharacterCheck::characterName(problem.character)), QString::number(problem.line),
+             QString::number(problem.column), QString::fromStdString(WCharacterCheck::outcome(problem))});
+    }
+    mList->addTopLevelItems(rows);
+    if (mProblems.size() > kListedRows)
+        mSummary->setText(mSummary->text() + QStringLiteral(" The first %1 are listed.").arg(kListedRows));
+}
+
+void WIncompatibleCharactersPanel::selectRow(int row)
+{
+    if (row < 0 || static_cast<size_t>(row) >= mProblems.size())
+        return;
+    const WRange range = mProblems[static_cast<size_t>(row)].range;
+    if (range.location + range.length > mTextView->string().size())
+        return;  // the text changed since; the next check lists it anew
+    mTextView->setSelectedRange(range);
+    mTextView->scrollRangeToVisible(range);
+}
