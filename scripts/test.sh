@@ -16,3 +16,7 @@ cd build-asan
 ASAN_OPTIONS=halt_on_error=1:detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 QT_QPA_PLATFORM=offscreen dbus-run-session -- ctest --output-on-failure -j2 --timeout 300
+cd ..
+
+# Every fuzz target for a few seconds from its seed corpus: a finding fails.
+scripts/fuzz.sh "${WEXEL_FUZZ_SECONDS:-10}"
