@@ -1,8 +1,10 @@
 #include <chrono>
+#include <cstdlib>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 #include <sys/wait.h>
@@ -47,12 +49,21 @@ protected:
     {
         std::random_device random;
         home = fs::temp_directory_path() / ("wexel-bookmarks-" + std::to_string(random()));
-        fs::create_directories(home);
+        fs::create_directories(home / "tmp");
+        // A temporary folder of our own: other tests running at the same time
+        // make and remove private copies of their databases too.
+        const char* tmpdir = std::getenv("TMPDIR");
+        previousTmpdir = tmpdir ? std::optional<std::string>(tmpdir) : std::nullopt;
+        ::setenv("TMPDIR", (home / "tmp").c_str(), 1);
         previousSink = WLog::setSink([this](std::string_view line) { logLines.emplace_back(line); });
     }
     void TearDown() override
     {
         WLog::setSink(previousSink);
+        if (previousTmpdir)
+            ::setenv("TMPDIR", previousTmpdir->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
         std::error_code error;
         fs::remove_all(home, error);
     }
@@ -71,6 +82,7 @@ protected:
     }
 
     fs::path home;
+    std::optional<std::string> previousTmpdir;
     WLog::Sink previousSink;
     std::vector<std::string> logLines;
 };
