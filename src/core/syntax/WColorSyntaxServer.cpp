@@ -364,12 +364,18 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
         // comment count: they look at the same closed comments.
         std::optional<WRange> container;
         uint32_t count = 0;
+        // Typing strictly between a comment's head and tail changes nothing
+        // outside it; an edit that makes, moves or ends a comment can recolour
+        // what follows it.
+        const uint32_t head = static_cast<uint32_t>(rules.head.size());
+        const uint32_t tail = static_cast<uint32_t>(rules.tail.size());
         wscan::walkMultiComments(text, rules.head, rules.tail, wholeText(), false, [&](WRange comment) {
             ++count;
-            if (!container && comment.location <= range.location && comment.maxRange() >= range.maxRange())
+            if (!container && comment.length >= head + tail && comment.location + head <= range.location &&
+                comment.maxRange() - tail >= range.maxRange())
                 container = comment;
         });
-        if (container) {
+        if (container && count == mPrevCommentCount) {
             setForegroundColorWith(commentColor, *container);
             return;
         }

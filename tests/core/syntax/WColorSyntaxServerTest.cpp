@@ -250,6 +250,20 @@ TEST_F(ColorSyntaxServerTest, WholeTextPaintingMatchesLineByLinePainting) {
     }
 }
 
+TEST_F(ColorSyntaxServerTest, AnEditThatOpensACommentRecoloursWhatFollowsIt) {
+    // The new comment ends inside what was a string, keeping the count of closed
+    // comments: the rest of the line leaves the string.
+    open(u"echo \"a /**/ b\"; x\r/* c */\r", WColorSyntaxServer::kPHP);
+    EXPECT_EQ(at(u"b\""), kQuote);
+    type(0, u"/*");
+    EXPECT_EQ(at(u"/*echo"), kComment);
+    EXPECT_EQ(at(u"b\""), kBase);
+    EXPECT_EQ(at(u"\"; x"), kQuote);
+    // Typing inside a comment's text stays inside it.
+    type(static_cast<uint32_t>(storage.string().find(u" c ")) + 1, u"d");
+    EXPECT_EQ(at(u"dc"), kComment);
+}
+
 TEST_F(ColorSyntaxServerTest, FreshRunsAreWhatColouringAnUncolouredStorageGives) {
     using Runs = std::vector<std::pair<WRange, std::optional<WColor>>>;
     auto stored = [&] {
