@@ -119,7 +119,8 @@ void WIncompatibleCharactersPanel::present(std::vector<WCharacterProblem> proble
     if (lost)
         parts << QStringLiteral("%1 cannot be saved in %2").arg(characters(lost), encoding);
     if (changed)
-        parts << QStringLiteral("%1 saved as another character").arg(characters(changed));
+        parts << (changed == 1 ? QStringLiteral("1 character is saved as another one")
+                               : QStringLiteral("%1 characters are saved as other ones").arg(changed));
     mSummary->setText(parts.isEmpty() ? QStringLiteral("Every character can be saved in %1.").arg(encoding)
                                       : parts.join(QStringLiteral("; ")) + QLatin1Char('.'));
     if (mIndicator) {

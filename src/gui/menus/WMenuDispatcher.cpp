@@ -1,6 +1,10 @@
 #include "menus/WMenuDispatcher.h"
 
+#include "editor/WTextViewWidget.h"
+
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QObject>
 #include <QWidget>
 
@@ -53,9 +57,16 @@ void WMenuDispatcher::setApplicationResponder(WResponder* responder)
 WResponderChain WMenuDispatcher::currentChain()
 {
     WResponderChain chain;
+    // While a menu or the menu bar holds the keyboard, the commands still
+    // belong to the active window's text, so start from its text view.
     QObject* start = QApplication::focusWidget();
-    if (!start)
+    if (qobject_cast<QMenuBar*>(start) || qobject_cast<QMenu*>(start)) {
+        QWidget* window = QApplication::activeWindow();
+        WTextViewWidget* view = window ? window->findChild<WTextViewWidget*>() : nullptr;
+        start = view ? static_cast<QObject*>(view) : window;
+    } else if (!start) {
         start = QApplication::activeWindow();
+    }
     for (QObject* object = start; object; object = object->parent()) {
         if (WResponder* responder = responderOf(object))
             chain.append(responder);

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include <filesystem>
@@ -171,4 +172,20 @@ TEST_F(ApplicationMenus, AHugeBookmarkFolderIsMadeWhenFirstOpened)
     EXPECT_EQ(item("Many")->menu()->actions().size(), 5000);
     emit item("Many")->menu()->aboutToShow();  // made once
     EXPECT_EQ(item("Many")->menu()->actions().size(), 5000);
+}
+
+// Keyboard use of the menu bar gives it the focus (Alt and a mnemonic, Escape,
+// arrows between menus); the text's commands must stay enabled all the same.
+TEST_F(ApplicationMenus, TextCommandsStayEnabledWhileTheMenuBarHasTheFocus)
+{
+    QMenuBar* bar = document->window()->menuBar();
+    bar->setFocus(Qt::MenuBarFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QApplication::focusWidget() == bar; }));
+    QAction* strong = item("strong");
+    ASSERT_NE(strong, nullptr);
+    WMenuRenderer::validate(item("HTML Tags")->menu());
+    EXPECT_TRUE(strong->isEnabled());
+
+    strong->trigger();
+    EXPECT_EQ(document->textView()->string(), u"<strong></strong>");
 }
