@@ -39,10 +39,11 @@ const char* iconvName(WStringEncoding encoding)
 void keepConverterLoaded(const char* to, const char* from)
 {
     static std::mutex lock;
-    // Held here, so that leak checkers see them as still in use.
-    static std::map<std::pair<std::string, std::string>, iconv_t> kept;
+    // Never destroyed, so that the descriptors stay reachable (and leak
+    // checkers see them in use) until the process has ended.
+    static auto* kept = new std::map<std::pair<std::string, std::string>, iconv_t>;
     std::lock_guard guard(lock);
-    auto [at, added] = kept.try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
+    auto [at, added] = kept->try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
     if (added)
         at->second = iconv_open(to, from);
 }
