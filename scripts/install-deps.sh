@@ -8,7 +8,7 @@ packages="cmake ninja-build g++ pkg-config
   libplist-dev libicu-dev libsqlite3-dev nlohmann-json3-dev sqlite3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
-  dbus dbus-bin dbus-daemon
+  dbus dbus-bin dbus-daemon libglib2.0-bin python3-gi
   perl ruby manpages-ja xauth
   firefox-esr
   clang libclang-rt-14-dev llvm"

@@ -9,19 +9,9 @@
 #include "document/WDocumentData.h"
 #include "platform/WLog.h"
 #include "text/WEncoding.h"
+#include "text/WTextUtils.h"
 
 namespace {
-
-std::optional<WReturnCodeType> returnCodeFromName(std::string_view name)
-{
-    if (name == "CR")
-        return WCR_type;
-    if (name == "LF")
-        return WLF_type;
-    if (name == "CR-LF")
-        return WCRLF_type;
-    return std::nullopt;
-}
 
 int usage(const char* complaint)
 {
@@ -46,7 +36,7 @@ int runConvert(std::span<char*> arguments)
                 if (!encoding)
                     return usage(("unknown encoding \"" + std::string(value) + "\"").c_str());
             } else {
-                kind = returnCodeFromName(value);
+                kind = WTextUtils::returnCodeFromName(value);
                 if (!kind)
                     return usage(("unknown line ending \"" + std::string(value) + "\"").c_str());
             }

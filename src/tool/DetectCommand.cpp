@@ -6,18 +6,9 @@
 #include "document/WDocumentData.h"
 #include "platform/WLog.h"
 #include "text/WEncoding.h"
+#include "text/WTextUtils.h"
 
 namespace {
-
-std::string_view returnCodeName(WReturnCodeType kind)
-{
-    switch (kind) {
-    case WCR_type: return "CR";
-    case WLF_type: return "LF";
-    case WCRLF_type: return "CR-LF";
-    }
-    return "CR";
-}
 
 int runDetect(std::span<char*> arguments)
 {
@@ -42,7 +33,7 @@ int runDetect(std::span<char*> arguments)
         lines += '\t';
         lines += WEncoding::name(form->encoding);
         lines += '\t';
-        lines += returnCodeName(form->returnCodeType);
+        lines += WTextUtils::returnCodeName(form->returnCodeType);
         lines += '\n';
     }
     if (!writeToStandardOutput(lines))

@@ -252,3 +252,22 @@ std::vector<uint8_t> WTextUtils::convertReturnCode(Bytes data, WReturnCodeType f
     result.insert(result.end(), data.begin() + static_cast<std::ptrdiff_t>(len), data.end());
     return result;
 }
+
+std::string_view WTextUtils::returnCodeName(WReturnCodeType kind)
+{
+    switch (kind) {
+    case WCR_type: return "CR";
+    case WLF_type: return "LF";
+    case WCRLF_type: return "CR-LF";
+    }
+    return {};
+}
+
+std::optional<WReturnCodeType> WTextUtils::returnCodeFromName(std::string_view name)
+{
+    for (auto kind : {WCR_type, WLF_type, WCRLF_type}) {
+        if (returnCodeName(kind) == name)
+            return kind;
+    }
+    return std::nullopt;
+}

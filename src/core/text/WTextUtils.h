@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
+#include <string_view>
 #include <vector>
 
 #include "text/WEncoding.h"
@@ -24,4 +26,9 @@ public:
     static int32_t getCodeLength(const uint8_t* byte);
     static WReturnCodeType detectReturnCodeType(Bytes data);
     static std::vector<uint8_t> convertReturnCode(Bytes data, WReturnCodeType from, WReturnCodeType to);
+
+    // "CR", "LF", "CR-LF"; empty for any other value.
+    static std::string_view returnCodeName(WReturnCodeType kind);
+    // Exact names only.
+    static std::optional<WReturnCodeType> returnCodeFromName(std::string_view name);
 };

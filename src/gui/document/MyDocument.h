@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "document/WDocumentScripting.h"
 #include "document/WTextType.h"
+#include "search/WSearchCommands.h"
 #include "syntax/WColorSyntaxServer.h"
 #include "text/WEncoding.h"
 #include "text/WRange.h"
@@ -100,6 +102,40 @@ public:
 
     // The document type name ("HTML file", ...) that a file's name stands for.
     static QString documentTypeNameForFile(const QString& path);
+
+    // What scripts read and write (MyDocumentScripting.cpp), by property key, on a
+    // document with its window. A setter answers the error the script sees (having
+    // changed nothing) or nothing.
+    using ScriptError = std::optional<WScriptError>;
+    QString encoding() const;
+    ScriptError setEncoding(const QString& name);
+    ScriptError retcode(QString* name) const;
+    ScriptError setRetcode(const QString& name);
+    ScriptError syntaxtype(QString* name) const;
+    ScriptError setSyntaxType(const QString& name);
+    QString fontname() const { return mTextViewFontName; }
+    void setFontname(const QString& name);
+    double fontsize() const { return mTextViewFontSize; }
+    ScriptError setFontsize(double size);
+    WRange selectedrange() const;
+    // A record without one of its two numbers changes nothing.
+    ScriptError setSelectedrange(std::optional<int64_t> location, std::optional<int64_t> length);
+    bool wordwrap() const { return mWordWrap; }
+    void setWordwrap(bool wrapped) { setWordWrapped(wrapped); }
+    bool autoindent() const { return mAutoIndent; }
+    void setAutoindent(bool indented) { setAutoIndented(indented); }
+    QString selectedtext() const;
+    // One undoable edit that marks the document edited and recolours its lines.
+    void setSelectedtext(const QString& text);
+    int64_t selectionLocation() const { return selectedrange().location; }
+    ScriptError setSelectionLocation(int64_t location);
+    int64_t selectionLength() const { return selectedrange().length; }
+    ScriptError setSelectionLength(int64_t length);
+    QString text() const;
+    WSearchScriptResult handleSearchCommand(const WSearchScriptArguments& arguments) const;
+    // One undoable edit that marks the document edited; the selection stays.
+    WSearchScriptResult handleReplaceAllCommand(const WSearchScriptArguments& arguments);
+    void handleScrollToSelectionCommand();
 
 signals:
     // The window was asked to close; the controller decides (asking about changes).

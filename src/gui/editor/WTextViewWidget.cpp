@@ -131,6 +131,19 @@ void WTextViewWidget::setString(std::u16string_view text)
     setTextCursor(cursor);
 }
 
+void WTextViewWidget::replaceCharactersInRange(WRange range, std::u16string_view text)
+{
+    const uint32_t length = mStorage.length();
+    const uint32_t location = std::min(range.location, length);
+    const uint32_t end = location + std::min(range.length, length - location);
+    QTextCursor cursor(document());
+    cursor.setPosition(static_cast<int>(location));
+    cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
+    cursor.beginEditBlock();
+    cursor.insertText(toQtText(text));
+    cursor.endEditBlock();
+}
+
 void WTextViewWidget::loadString(std::u16string_view text)
 {
     // Qt gives a new plain text the format at the caret, which may be a stand-in's.

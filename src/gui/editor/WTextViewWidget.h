@@ -39,6 +39,10 @@ public:
     WTextStorage& textStorage() { return mStorage; }
     const WTextStorage& textStorage() const { return mStorage; }
 
+    // Replaces the characters of range (kept inside the text) outside the typing
+    // path, as one undo step of its own; the document hears of it like any edit.
+    void replaceCharactersInRange(WRange range, std::u16string_view text);
+
     // Puts a freshly loaded text in, with an empty undo history and unmodified.
     void loadString(std::u16string_view text);
 
