@@ -5,18 +5,20 @@
 #include <limits>
 
 #include "document/MyDocument.h"
+#include "editor/WStandInCharacters.h"
 #include "editor/WTextViewWidget.h"
 #include "text/WStringUtils.h"
 
 namespace {
+// Every code unit as it is: no byte-order guessing from a leading mark.
 QString toQString(std::u16string_view text)
 {
-    return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+    return WStandInCharacters::toQString(text);
 }
 
 std::u16string_view toView(const QString& text)
 {
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
+    return WStandInCharacters::toView(text);
 }
 }  // namespace
 

@@ -140,7 +140,7 @@ void WTextViewWidget::replaceCharactersInRange(WRange range, std::u16string_view
     cursor.setPosition(static_cast<int>(location));
     cursor.setPosition(static_cast<int>(end), QTextCursor::KeepAnchor);
     cursor.beginEditBlock();
-    cursor.insertText(toQtText(text));
+    WStandInCharacters::insert(cursor, text);
     cursor.endEditBlock();
 }
 
