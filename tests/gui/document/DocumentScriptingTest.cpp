@@ -2,7 +2,6 @@
 // the pop-ups, and that the writes changing the text are single undoable edits
 // that mark the document and colour the new text.
 #include <QComboBox>
-#include <QTextDocument>
 
 #include <cmath>
 #include <limits>
