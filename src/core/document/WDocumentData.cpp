@@ -42,6 +42,16 @@ struct FileDescriptor {
     }
 };
 
+// The line and column of index in text, into a place that has both.
+template <typename Place>
+void setLineAndColumn(Place& place, std::u16string_view text, size_t index)
+{
+    WTextPosition position(text);
+    position.advanceTo(index);
+    place.line = position.line();
+    place.column = position.column();
+}
+
 std::string sizeText(uint64_t bytes)
 {
     char buffer[64];
@@ -181,6 +191,58 @@ std::optional<WOpenedText> WDocumentData::openData(std::span<const uint8_t> byte
     return opened;
 }
 
+WOpenedText WDocumentData::openDataLeniently(std::span<const uint8_t> bytes)
+{
+    WOpenedText opened;
+    const bool littleEndianMark = bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE;
+    opened.encoding = bytes.empty()      ? WShiftJISEncoding
+                      : littleEndianMark ? WUTF16Encoding
+                                         : WTextUtils::detectCharacterCodeType(bytes);
+    WEncoding::LenientText decoded = WEncoding::decodeLeniently(bytes, opened.encoding);
+    opened.text = std::move(decoded.text);
+    const std::optional<size_t> firstBad = decoded.firstBadIndex;
+    // CR LF becomes one CR: the first U+FFFD moves back by the pairs before it.
+    size_t pairs = 0;
+    if (firstBad) {
+        const std::u16string_view before = std::u16string_view(opened.text).substr(0, *firstBad);
+        for (size_t at = before.find(u"\r\n"); at != std::u16string_view::npos; at = before.find(u"\r\n", at + 2))
+            ++pairs;
+    }
+    WStringUtils::convertReturnsToCRInPlace(opened.text, &opened.returnCodeType);
+    if (firstBad) {
+        WUndecodableBytes bad;
+        bad.count = decoded.badBytes;
+        bad.firstOffset = decoded.firstBadOffset;
+        const size_t index = *firstBad - pairs;
+        bad.range = {static_cast<uint32_t>(index), 1};
+        setLineAndColumn(bad, opened.text, index);
+        opened.undecodable = bad;
+    }
+    return opened;
+}
+
+std::string WDocumentData::undecodableMessage(const WUndecodableBytes& bytes, WStringEncoding encoding)
+{
+    const std::string count = bytes.count == 1 ? "1 byte" : std::to_string(bytes.count) + " bytes";
+    return "This file has " + count + " that " + (bytes.count == 1 ? "is" : "are")
+           + " not valid text in any of the five encodings, so it is opened read-only, read as "
+           + std::string(encodingTitle(encoding)) + " with each bad byte shown as \xEF\xBF\xBD. The first is on line "
+           + std::to_string(bytes.line) + ", column " + std::to_string(bytes.column) + " (byte "
+           + std::to_string(bytes.firstOffset + 1) + " of the file). Save As writes the text to another file.";
+}
+
+char16_t WDocumentData::replacementCharacter(WStringEncoding encoding)
+{
+    return encoding == WUTF8Encoding || encoding == WUTF16Encoding ? u'\uFFFD' : u'\u3013';
+}
+
+std::u16string WDocumentData::withReplacementCharacters(std::u16string_view text, WStringEncoding encoding)
+{
+    std::u16string saved(text);
+    std::replace(saved.begin(), saved.end(), u'\uFFFD', replacementCharacter(encoding));
+    return saved;
+}
+
 std::optional<WDocumentData::WOpenedForm> WDocumentData::openedForm(std::span<const uint8_t> bytes,
                                                                     std::string_view fileName,
                                                                     std::string* errorMessage)
@@ -251,10 +313,7 @@ WSavedText WDocumentData::saveText(std::u16string_view text, WStringEncoding enc
     WSaveFailure failure;
     failure.character = encoded.error->character;
     failure.range = {index, failure.character > 0xFFFF ? 2u : 1u};
-    WTextPosition position(text);
-    position.advanceTo(index);
-    failure.line = position.line();
-    failure.column = position.column();
+    setLineAndColumn(failure, text, index);
     saved.failure = failure;
     return saved;
 }

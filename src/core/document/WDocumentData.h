@@ -36,11 +36,21 @@ private:
     size_t mSize = 0;
 };
 
+// The bytes of a file that are not text in the encoding it was read in.
+struct WUndecodableBytes {
+    uint64_t count = 0;        // how many
+    uint64_t firstOffset = 0;  // of the first, from the start of the file
+    uint32_t line = 1;         // of the first: 1-based, as WTextPosition counts
+    uint32_t column = 1;       // 1-based, in characters
+    WRange range;              // its U+FFFD in the CR-form text
+};
+
 // The text of a document as it comes out of a file's bytes.
 struct WOpenedText {
     std::u16string text;  // CR form
     WStringEncoding encoding = WShiftJISEncoding;
     WReturnCodeType returnCodeType = WCR_type;
+    std::optional<WUndecodableBytes> undecodable;  // only from openDataLeniently
 };
 
 // Where a text stops being encodable, in the terms a person looks for it.
@@ -72,6 +82,19 @@ public:
     // neither decodes, nothing, and a message naming fileName.
     static std::optional<WOpenedText> openData(std::span<const uint8_t> bytes, std::string_view fileName,
                                                std::string* errorMessage = nullptr);
+    // For the bytes openData refuses: decoded all the same in the encoding they
+    // look like (UTF-16 when they begin with a little-endian mark), each byte
+    // that is not text there shown as U+FFFD, with where the first one is.
+    static WOpenedText openDataLeniently(std::span<const uint8_t> bytes);
+    // What the window says about such a text: what is wrong, that it is
+    // read-only, and where the first bad byte is.
+    static std::string undecodableMessage(const WUndecodableBytes& bytes, WStringEncoding encoding);
+    // What a bad byte is saved as: U+FFFD where the encoding has it (UTF-8,
+    // UTF-16), else the geta mark U+3013, the stand-in of Japanese text.
+    static char16_t replacementCharacter(WStringEncoding encoding);
+    // Such a text as it is saved in encoding: each U+FFFD as that character.
+    static std::u16string withReplacementCharacters(std::u16string_view text, WStringEncoding encoding);
+
     // The encoding and line-ending kind openData would answer, without keeping
     // the text (UTF-8, the common case, is only checked, not decoded).
     struct WOpenedForm {

@@ -102,10 +102,11 @@ size_t firstLoneSurrogate(std::u16string_view text)
     return std::u16string_view::npos;
 }
 
-std::optional<std::u16string> decodeUtf16(std::span<const uint8_t> bytes)
+// Strict when bad is null: an odd length or an unpaired surrogate fails it.
+bool decodeUtf16(std::span<const uint8_t> bytes, std::u16string& text, WEncoding::LenientText* bad)
 {
-    if (bytes.size() % 2 != 0)
-        return std::nullopt;
+    if (bytes.size() % 2 != 0 && !bad)
+        return false;
     bool bigEndian = true;  // without a mark the bytes are taken as big-endian
     size_t start = 0;
     if (bytes.size() >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) {
@@ -114,15 +115,26 @@ std::optional<std::u16string> decodeUtf16(std::span<const uint8_t> bytes)
         bigEndian = false;
         start = 2;
     }
-    std::u16string text;
-    reserveLarge(text, (bytes.size() - start) / 2);
-    text.resize((bytes.size() - start) / 2);
+    const size_t units = (bytes.size() - start) / 2;
+    const bool oddByte = (bytes.size() - start) % 2 != 0;
+    reserveLarge(text, units + oddByte);
+    text.resize(units);
     const uint8_t* p = bytes.data() + start;
     for (size_t i = 0; i < text.size(); ++i, p += 2)
         text[i] = bigEndian ? char16_t((p[0] << 8) | p[1]) : char16_t((p[1] << 8) | p[0]);
-    if (firstLoneSurrogate(text) != std::u16string::npos)
-        return std::nullopt;
-    return text;
+    if (!bad)
+        return firstLoneSurrogate(text) == std::u16string::npos;
+    for (size_t i = firstLoneSurrogate(text); i != std::u16string::npos;) {
+        bad->noteBad(i, start + 2 * i, 2);
+        text[i] = 0xFFFD;
+        const size_t next = firstLoneSurrogate(std::u16string_view(text).substr(i + 1));
+        i = next == std::u16string_view::npos ? next : i + 1 + next;
+    }
+    if (oddByte) {
+        bad->noteBad(text.size(), bytes.size() - 1);
+        text.push_back(0xFFFD);
+    }
+    return true;
 }
 
 WEncoding::EncodeResult encodeUtf16(std::u16string_view text)
@@ -210,30 +222,38 @@ std::optional<WStringEncoding> WEncoding::fromName(std::string_view name)
     return std::nullopt;
 }
 
-std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, WStringEncoding encoding)
+namespace {
+
+// Strict when bad is null: the first byte iconv cannot read fails it.
+bool decodeWithIconv(std::span<const uint8_t> bytes, WStringEncoding encoding, std::u16string& text,
+                     WEncoding::LenientText* bad)
 {
-    if (encoding == WUTF16Encoding)
-        return decodeUtf16(bytes);
-    if (encoding == WUTF8Encoding)
-        return wutf8::decode(bytes);
     const char* from = iconvName(encoding);
     if (!from)
-        return std::nullopt;
-    std::u16string text;
+        return false;
     if (bytes.empty())
-        return text;
+        return true;
     IconvHandle converter(kNativeUtf16, from);
     if (!converter.valid()) {
         WLog::write(std::string("WEncoding::decode - no converter from ") + from);
-        return std::nullopt;
+        return false;
     }
-    // None of these encodings gives more UTF-16 units than it has bytes, so one
-    // buffer of that size takes the whole text in a single call.
+    // None of these encodings gives more UTF-16 units than it has bytes (a bad
+    // byte becomes one unit), so one buffer of that size takes the whole text in
+    // a single call.
     reserveLarge(text, bytes.size() + 1);
     text.resize(bytes.size() + 1);
     char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes.data()));
     size_t inLeft = bytes.size();
     size_t produced = 0;  // bytes of output so far
+    auto putReplacement = [&] {
+        if ((produced / sizeof(char16_t)) + 1 > text.size())
+            text.resize(text.size() * 2);
+        const size_t index = produced / sizeof(char16_t);
+        bad->noteBad(index, bytes.size() - inLeft);
+        text[index] = 0xFFFD;
+        produced += sizeof(char16_t);
+    };
     // The second round (no input) ends a shift state; neither normally needs more room.
     for (bool flushing : {false, true}) {
         for (;;) {
@@ -244,13 +264,54 @@ std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, 
             produced = text.size() * sizeof(char16_t) - outLeft;
             if (rc != static_cast<size_t>(-1))
                 break;
-            if (errno != E2BIG)
-                return std::nullopt;  // invalid (EILSEQ) or cut short (EINVAL): strict either way
-            text.resize(text.size() * 2);
+            if (errno == E2BIG) {
+                text.resize(text.size() * 2);
+                continue;
+            }
+            // Invalid (EILSEQ) or cut short at the end (EINVAL).
+            if (!bad)
+                return false;
+            if (flushing)
+                break;  // nothing is left to read: the text simply ends in its shift state
+            // Past the first byte only: the next one may start a good character.
+            putReplacement();
+            ++in;
+            --inLeft;
         }
     }
     text.resize(produced / sizeof(char16_t));
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::u16string> WEncoding::decode(std::span<const uint8_t> bytes, WStringEncoding encoding)
+{
+    if (encoding == WUTF8Encoding)
+        return wutf8::decode(bytes);
+    std::u16string text;
+    const bool decoded = encoding == WUTF16Encoding ? decodeUtf16(bytes, text, nullptr)
+                                                    : decodeWithIconv(bytes, encoding, text, nullptr);
+    if (!decoded)
+        return std::nullopt;
     return text;
+}
+
+WEncoding::LenientText WEncoding::decodeLeniently(std::span<const uint8_t> bytes, WStringEncoding encoding)
+{
+    if (encoding == WUTF8Encoding)
+        return wutf8::decodeLeniently(bytes);
+    LenientText result;
+    const bool decoded = encoding == WUTF16Encoding ? decodeUtf16(bytes, result.text, &result)
+                                                    : decodeWithIconv(bytes, encoding, result.text, &result);
+    if (!decoded) {
+        // No converter (logged): every byte is a stranger.
+        result = {};
+        result.text.assign(bytes.size(), u'\uFFFD');
+        if (!bytes.empty())
+            result.noteBad(0, 0, bytes.size());
+    }
+    return result;
 }
 
 WEncoding::EncodeResult WEncoding::encode(std::u16string_view text, WStringEncoding encoding)

@@ -28,6 +28,24 @@ public:
         std::vector<uint8_t> bytes;       // empty when error is set
         std::optional<EncodeError> error;
     };
+    // A text read however bad its bytes: each byte that is not part of a
+    // character there became one U+FFFD (in UTF-16, each unpaired surrogate
+    // and an odd last byte).
+    struct LenientText {
+        std::u16string text;
+        uint64_t badBytes = 0;                  // bytes that were not text
+        std::optional<size_t> firstBadIndex;    // index in text of the first U+FFFD put in
+        uint64_t firstBadOffset = 0;            // offset in the bytes of the first bad one
+
+        void noteBad(size_t index, uint64_t offset, uint64_t count = 1)
+        {
+            if (!firstBadIndex) {
+                firstBadIndex = index;
+                firstBadOffset = offset;
+            }
+            badBytes += count;
+        }
+    };
 
     static bool isDocumentEncoding(uint32_t value);
     // "S-JIS", "JIS", "EUC", "UTF-8", "UTF-16"; empty for other values.
@@ -38,5 +56,8 @@ public:
     static bool isValidUtf8(std::span<const uint8_t> bytes);
 
     static std::optional<std::u16string> decode(std::span<const uint8_t> bytes, WStringEncoding encoding);
+    // Never fails; the bytes decode wherever they can, and a shift state of JIS
+    // stays in force across a bad byte.
+    static LenientText decodeLeniently(std::span<const uint8_t> bytes, WStringEncoding encoding);
     static EncodeResult encode(std::u16string_view text, WStringEncoding encoding);
 };

@@ -176,9 +176,11 @@ bool isValidScalar(std::span<const uint8_t> bytes)
     return isValidUtf8Scalar(bytes.data(), bytes.data() + bytes.size());
 }
 
-std::optional<std::u16string> decode(std::span<const uint8_t> bytes)
+namespace {
+
+// Strict when bad is null: the first byte that starts no sequence fails it.
+bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding::LenientText* bad)
 {
-    std::u16string text;
     // Never more units than bytes.
     reserveLarge(text, bytes.size());
     text.resize(bytes.size());
@@ -211,12 +213,36 @@ std::optional<std::u16string> decode(std::span<const uint8_t> bytes)
             *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
             break;
         }
-        default: return std::nullopt;
+        default:
+            if (!bad)
+                return false;
+            // One byte at a time, so that the next well-formed sequence is read as itself.
+            bad->noteBad(static_cast<size_t>(out - text.data()), static_cast<uint64_t>(s - bytes.data()));
+            *out++ = 0xFFFD;
+            n = 1;
+            break;
         }
         s += n;
     }
     text.resize(static_cast<size_t>(out - text.data()));
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::u16string> decode(std::span<const uint8_t> bytes)
+{
+    std::u16string text;
+    if (!decodeInto(bytes, text, nullptr))
+        return std::nullopt;
     return text;
+}
+
+WEncoding::LenientText decodeLeniently(std::span<const uint8_t> bytes)
+{
+    WEncoding::LenientText result;
+    decodeInto(bytes, result.text, &result);
+    return result;
 }
 
 }  // namespace wutf8

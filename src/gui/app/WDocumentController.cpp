@@ -1,6 +1,7 @@
 #include "app/WDocumentController.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 #include <algorithm>
@@ -102,9 +103,19 @@ bool WDocumentController::saveDocumentAs(MyDocument* document)
 {
     if (!document)
         return false;
+    // The questions and the file dialog run event loops, in which the window may close.
+    QPointer<MyDocument> alive(document);
+    if (document->undecodableBytes()) {
+        // Its bad bytes cannot be written as they are; say what becomes of them first.
+        const int answer = WPresenter::shared().ask(document->window(), QStringLiteral("Save As"),
+                                                    document->undecodableSaveQuestion(),
+                                                    {QStringLiteral("Save As…"), QStringLiteral("Cancel")});
+        if (!alive || answer != 0)
+            return false;
+    }
     const QString suggested = document->fileName().isEmpty() ? document->displayName() : document->fileName();
     const QString path = WPresenter::shared().chooseFileToSave(document->window(), suggested);
-    if (path.isEmpty())
+    if (!alive || path.isEmpty())
         return false;
     return saveDocumentTo(document, path);
 }

@@ -20,6 +20,7 @@
 #include "document/WDocumentData.h"
 #include "document/WDocumentWindow.h"
 #include "document/WIncompatibleCharactersPanel.h"
+#include "document/WUndecodableBytesBar.h"
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WDocumentMenuResponder.h"
@@ -80,10 +81,18 @@ bool MyDocument::readFromFile(const QString& path, QString* errorMessage)
 bool MyDocument::loadDataRepresentation(std::span<const uint8_t> data, const QString& typeName,
                                         QString* errorMessage)
 {
-    // Neither the detected encoding nor Shift JIS reads it: refuse rather than show garbage.
     auto opened = WDocumentCore::openBytes(data, mFileName, errorMessage);
-    if (!opened)
-        return false;
+    if (!opened) {
+        // Text in no encoding: shown all the same, read-only, rather than not at all.
+        opened = WDocumentData::openDataLeniently(data);
+        if (!opened->undecodable)
+            return false;
+        WLog::write("MyDocument::loadDataRepresentation - opened read-only: "
+                    + std::to_string(opened->undecodable->count) + " bytes are not text.");
+        if (errorMessage)
+            errorMessage->clear();
+    }
+    mUndecodable = opened->undecodable;
     mDocumentEncoding = opened->encoding;
     mReturnCodeType = opened->returnCodeType;
     mBufString = std::move(opened->text);
@@ -135,6 +144,8 @@ void MyDocument::windowControllerDidLoadNib()
         myTextView->setSelectedRange(storedSelection());
         mBufString.reset();
     }
+    if (mUndecodable)
+        showUndecodableBytes();
     mIncompatiblePanel->refresh();
 
     // Menu commands for this document (add-ons, fonts) reach it through its window.
@@ -156,6 +167,62 @@ void MyDocument::windowControllerDidLoadNib()
     updateWindowTitle();
     myWindow->show();
     myTextView->setFocus();
+    if (mUndecodable)
+        myTextView->scrollRangeToVisible(mUndecodable->range);
+}
+
+void MyDocument::showUndecodableBytes()
+{
+    myTextView->setEditable(false);
+    const QString message = QString::fromStdString(
+        WDocumentData::undecodableMessage(*mUndecodable, static_cast<WStringEncoding>(mDocumentEncoding)));
+    mUndecodableBar = new WUndecodableBytesBar(message, [this] {
+        if (!mUndecodable)
+            return;
+        myTextView->setSelectedRange(mUndecodable->range);
+        myTextView->scrollRangeToVisible(mUndecodable->range);
+        myTextView->setFocus();
+    });
+    myWindow->addBarAboveText(mUndecodableBar);
+    // The first bad byte is where the reader starts.
+    myTextView->setSelectedRange(mUndecodable->range);
+}
+
+void MyDocument::becomeEditable()
+{
+    if (!mUndecodable)
+        return;
+    mUndecodable.reset();
+    if (mUndecodableBar) {
+        mUndecodableBar->hide();
+        mUndecodableBar->deleteLater();
+        mUndecodableBar = nullptr;
+    }
+    myTextView->setEditable(true);
+    updateWindowTitle();
+    mIncompatiblePanel->refresh();
+}
+
+QString MyDocument::undecodableSaveQuestion() const
+{
+    if (!mUndecodable)
+        return {};
+    const auto encoding = static_cast<WStringEncoding>(mDocumentEncoding);
+    const char16_t stand = WDocumentData::replacementCharacter(encoding);
+    const uint64_t count = mUndecodable->count;
+    const QString bad = count == 1 ? QStringLiteral("the byte that is not text")
+                                   : QStringLiteral("each of the %1 bytes that are not text").arg(count);
+    return QStringLiteral("The text of “%1” is saved to another file in %2, and %3 is saved as the replacement "
+                          "character %4 (U+%5). The file “%1” itself is left as it is.")
+        .arg(displayName(), QString::fromUtf8(WDocumentData::encodingTitle(encoding).data()), bad,
+             QString(QChar(stand)), QString::number(stand, 16).toUpper());
+}
+
+std::u16string MyDocument::textToSave() const
+{
+    if (!mUndecodable)
+        return myTextView->string();
+    return WDocumentData::withReplacementCharacters(myTextView->string(), static_cast<WStringEncoding>(mDocumentEncoding));
 }
 
 WRange MyDocument::storedSelection() const
@@ -171,7 +238,10 @@ WRange MyDocument::storedSelection() const
 
 std::optional<std::vector<uint8_t>> MyDocument::dataRepresentationOfType(const QString&, QString* errorMessage)
 {
-    WSavedText saved = WDocumentCore::saveText(myTextView->string(), mDocumentEncoding, mReturnCodeType, errorMessage);
+    WSavedText saved = mUndecodable
+                           ? WDocumentCore::saveText(textToSave(), mDocumentEncoding, mReturnCodeType, errorMessage)
+                           : WDocumentCore::saveText(myTextView->string(), mDocumentEncoding, mReturnCodeType,
+                                                     errorMessage);
     if (saved.failure) {
         // Show the user the character that stopped the save.
         myTextView->setSelectedRange(saved.failure->range);
@@ -183,12 +253,33 @@ std::optional<std::vector<uint8_t>> MyDocument::dataRepresentationOfType(const Q
 
 bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
 {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // Its bad bytes would be lost for good: the file keeps them.
+    if (mUndecodable && WDocumentCore::isSameFile(absolute, mFileName)) {
+        const QString refusal =
+            QStringLiteral("“%1” was opened read-only because it has bytes that are not valid text; saving over it "
+                           "would replace them. Use Save As to save the text to another file.")
+                .arg(QFileInfo(mFileName).fileName());
+        WLog::write("MyDocument::saveToFile - " + refusal.toStdString());
+        if (errorMessage)
+            *errorMessage = refusal;
+        return false;
+    }
     auto bytes = dataRepresentationOfType(documentTypeNameForFile(path), errorMessage);
     if (!bytes)
         return false;
-    const QString absolute = QFileInfo(path).absoluteFilePath();
     if (!WDocumentCore::writeFile(absolute, *bytes, errorMessage))
         return false;
+    if (mUndecodable) {
+        // The text becomes what the new file holds, an ordinary editable one.
+        const std::u16string saved = textToSave();
+        if (saved != myTextView->string()) {
+            const WRange selection = myTextView->selectedRange();
+            myTextView->loadString(saved);
+            myTextView->setSelectedRange(selection);
+        }
+        becomeEditable();
+    }
     WDocumentCore::writeFileAttributes(absolute, myTextView->selectedRange());
     // The text type stays as it was under the new name: it changes only on
     // opening, from the pop-up and by scripting.
@@ -310,6 +401,8 @@ void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)
                                                              : error + QStringLiteral(" The text was left as it was."));
         return;
     }
+    // Read in that encoding the bytes are text after all.
+    becomeEditable();
     // The line-ending kind stays what the document had.
     myTextView->setString(*text);
     myTextView->setSelectedRange({0, 0});
@@ -462,7 +555,8 @@ void MyDocument::updateWindowTitle()
 {
     if (!myWindow)
         return;
-    myWindow->setWindowTitle(displayName() + QStringLiteral("[*]"));
+    myWindow->setWindowTitle(displayName() + (mUndecodable ? QStringLiteral(" (read-only)") : QString())
+                             + QStringLiteral("[*]"));
     myWindow->setWindowModified(isDocumentEdited());
     myWindow->setWindowFilePath(mFileName);
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "document/WDocumentData.h"
 #include "document/WDocumentScripting.h"
 #include "document/WTextType.h"
 #include "search/WSearchCommands.h"
@@ -26,6 +27,7 @@ class QScrollArea;
 class WDocumentWindow;
 class WIncompatibleCharactersPanel;
 class WSyntaxHighlighter;
+class WUndecodableBytesBar;
 class WTextViewWidget;
 
 // One open file, or one new text, with its window. The text in the window is
@@ -38,8 +40,9 @@ public:
     ~MyDocument() override;
 
     // Opening, in the order the controller calls them. readFromFile fails with a
-    // sentence for the user (and makes nothing) when the file cannot be read or
-    // its bytes decode neither in their own encoding nor as Shift JIS.
+    // sentence for the user (and makes nothing) when the file cannot be read.
+    // Bytes that are text in no encoding are opened all the same, read-only
+    // (see undecodableBytes).
     bool readFromFile(const QString& path, QString* errorMessage);
     bool loadDataRepresentation(std::span<const uint8_t> data, const QString& typeName, QString* errorMessage);
     void windowControllerDidLoadNib();
@@ -52,6 +55,14 @@ public:
     bool saveToFile(const QString& path, QString* errorMessage);
     // False, with the reason for the user, when the file cannot be read or decoded.
     bool revertToSavedFromFile(const QString& path, const QString& typeName, QString* errorMessage = nullptr);
+
+    // Where the bytes of a file that is text in no encoding are bad; such a
+    // document is read-only, shown with a bar saying so, and is never saved
+    // over its file. A Save As to another file makes it an ordinary document.
+    const std::optional<WUndecodableBytes>& undecodableBytes() const { return mUndecodable; }
+    WUndecodableBytesBar* undecodableBytesBar() const { return mUndecodableBar; }
+    // What Save As asks before writing such a text (empty for other documents).
+    QString undecodableSaveQuestion() const;
 
     // Pop-up actions (the item's tag).
     void setCharacterCodeType(int tag);
@@ -149,6 +160,10 @@ private:
     void updateWindowTitle();
     bool acceptsEncoding(WStringEncoding encoding);
     void readPreferences();
+    void showUndecodableBytes();
+    void becomeEditable();
+    // The text as it is written: a leniently read one with its U+FFFD as the encoding's stand-in.
+    std::u16string textToSave() const;
     WRange storedSelection() const;
     void storeSelection(const QString& path) const;
 
@@ -160,6 +175,7 @@ private:
     QLineEdit* myLineNumberView = nullptr;
     WDocumentWindow* myWindow = nullptr;
     WIncompatibleCharactersPanel* mIncompatiblePanel = nullptr;  // owned by the window
+    WUndecodableBytesBar* mUndecodableBar = nullptr;              // owned by the window
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
     std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
@@ -175,4 +191,5 @@ private:
     bool mStoreWindowStatus = true;
 
     QString mFileName;
+    std::optional<WUndecodableBytes> mUndecodable;  // set while the text was read leniently
 };

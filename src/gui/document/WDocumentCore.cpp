@@ -50,6 +50,12 @@ std::optional<WFileBytes> readFile(const QString& path, QString* errorMessage)
     return bytes;
 }
 
+bool isSameFile(const QString& path, const QString& other)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(toPath(path), toPath(other), error) && !error;
+}
+
 std::optional<WOpenedText> openBytes(std::span<const uint8_t> bytes, const QString& path, QString* errorMessage)
 {
     std::string message;

@@ -39,6 +39,8 @@ std::optional<std::u16string> reloadBytes(std::span<const uint8_t> bytes, uint32
 // sentence saying so.
 WSavedText saveText(std::u16string_view text, uint32_t encoding, WReturnCodeType kind, QString* errorMessage);
 
+// Whether both paths name one file (through links too); false when either is missing.
+bool isSameFile(const QString& path, const QString& other);
 // Replaces the file atomically; false with a sentence for the user.
 bool writeFile(const QString& path, const std::vector<uint8_t>& bytes, QString* errorMessage);
 // After a save: the creator and type codes when "store_text_type" is on, and the selection.

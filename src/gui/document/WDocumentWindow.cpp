@@ -28,7 +28,7 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
 {
     setAttribute(Qt::WA_DeleteOnClose, false);
     auto* central = new QWidget(this);
-    auto* column = new QVBoxLayout(central);
+    auto* column = mColumn = new QVBoxLayout(central);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
 
@@ -65,6 +65,11 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     column->addWidget(bar);
     column->addWidget(mTextView, 1);
     setCentralWidget(central);
+}
+
+void WDocumentWindow::addBarAboveText(QWidget* strip)
+{
+    mColumn->insertWidget(mColumn->indexOf(mTextView), strip);
 }
 
 void WDocumentWindow::closeEvent(QCloseEvent* event)

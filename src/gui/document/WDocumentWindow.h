@@ -8,6 +8,7 @@ class QComboBox;
 class QLineEdit;
 class QMenuBar;
 class QToolButton;
+class QVBoxLayout;
 class WTextViewWidget;
 
 // A document's window: the bar with the character-code, line-ending and
@@ -26,6 +27,10 @@ public:
     // Shown while the text holds characters its encoding cannot save as they are.
     QToolButton* incompatibleCharactersButton() const { return mIncompatibleButton; }
 
+    // A strip across the window between the bar and the text (a message about
+    // the text); the window owns it from then on.
+    void addBarAboveText(QWidget* strip);
+
     // Asked before the window closes; false keeps it open.
     std::function<bool()> shouldClose;
 
@@ -37,6 +42,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    QVBoxLayout* mColumn;
     WTextViewWidget* mTextView;
     QComboBox* mCharacterCodePopup;
     QComboBox* mReturnCodePopup;

@@ -15,6 +15,7 @@
 #include "editor/WStandInCharacters.h"
 #include "editor/WTextViewController.h"
 #include "platform/WLog.h"
+#include "platform/WPlatform.h"
 #include "text/WStringUtils.h"
 
 namespace {
@@ -114,6 +115,8 @@ void WTextViewWidget::setSelectedRange(WRange range)
 
 void WTextViewWidget::insertText(std::u16string_view text)
 {
+    if (refusesEdit("insertText"))
+        return;
     QTextCursor cursor = textCursor();
     WStandInCharacters::insert(cursor, text);
     setTextCursor(cursor);
@@ -121,6 +124,8 @@ void WTextViewWidget::insertText(std::u16string_view text)
 
 void WTextViewWidget::setString(std::u16string_view text)
 {
+    if (refusesEdit("setString"))
+        return;
     // One undo step for the whole replacement.
     QTextCursor cursor(document());
     cursor.beginEditBlock();
@@ -133,6 +138,8 @@ void WTextViewWidget::setString(std::u16string_view text)
 
 void WTextViewWidget::replaceCharactersInRange(WRange range, std::u16string_view text)
 {
+    if (refusesEdit("replaceCharactersInRange"))
+        return;
     const uint32_t length = mStorage.length();
     const uint32_t location = std::min(range.location, length);
     const uint32_t end = location + std::min(range.length, length - location);
@@ -161,6 +168,24 @@ void WTextViewWidget::loadString(std::u16string_view text)
     document()->clearUndoRedoStacks();
     document()->setModified(false);
     moveCursor(QTextCursor::Start);
+}
+
+void WTextViewWidget::setEditable(bool editable)
+{
+    setReadOnly(!editable);
+    // Read-only, Qt would take the keyboard's caret away too; moving and
+    // selecting by keys is still reading.
+    if (!editable)
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+}
+
+bool WTextViewWidget::refusesEdit(std::string_view what) const
+{
+    if (!isReadOnly())
+        return false;
+    WLog::write("WTextViewWidget::" + std::string(what) + " - the text is read-only.");
+    WPlatform::shared().beep();
+    return true;
 }
 
 void WTextViewWidget::scrollRangeToVisible(WRange range)
@@ -194,6 +219,11 @@ void WTextViewWidget::registerStandardAction(const std::string& name, StandardAc
 
 void WTextViewWidget::performStandardAction(std::string_view action)
 {
+    // A read-only text still moves the caret, selects and copies; nothing else.
+    const bool reads = action.starts_with("move") || action.starts_with("page") || action.starts_with("select")
+                       || action.starts_with("scroll") || action == "copy:";
+    if (!reads && refusesEdit(action))
+        return;
     auto& actions = standardActions();
     if (auto found = actions.find(action); found != actions.end()) {
         found->second(*this);
@@ -270,6 +300,8 @@ bool WTextViewWidget::canInsertFromMimeData(const QMimeData* source) const
 
 void WTextViewWidget::insertFromMimeData(const QMimeData* source)
 {
+    if (refusesEdit("insertFromMimeData"))
+        return;
     if (auto exact = exactTextOf(*source)) {
         insertText(*exact);
     } else {

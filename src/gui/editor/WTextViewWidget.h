@@ -46,6 +46,12 @@ public:
     // Puts a freshly loaded text in, with an empty undo history and unmodified.
     void loadString(std::u16string_view text);
 
+    // A view that is not editable can be read, selected and copied, but typing,
+    // commands, drops and scripts leave its text alone (they beep); only
+    // loadString changes it.
+    void setEditable(bool editable);
+    bool isEditable() const { return !isReadOnly(); }
+
     // Adds or replaces what a standard action name does in this view.
     static void registerStandardAction(const std::string& name, StandardAction action);
     // The key scheme's say before Qt's own key handling; answers true when it took the key.
@@ -68,6 +74,8 @@ protected:
     void insertFromMimeData(const QMimeData* source) override;
 
 private:
+    // True, after a beep, when the text may not be changed.
+    bool refusesEdit(std::string_view what) const;
     void unmarkTypingFormat();
     void documentContentsChanged(int position, int charsRemoved, int charsAdded);
     // The one place where the CR-form mirror follows the QTextDocument.
