@@ -174,6 +174,7 @@ void MyDocument::windowControllerDidLoadNib()
 void MyDocument::showUndecodableBytes()
 {
     myTextView->setEditable(false);
+    mIncompatiblePanel->setSavedForm(&WDocumentData::withReplacementCharacters);
     const QString message = QString::fromStdString(
         WDocumentData::undecodableMessage(*mUndecodable, static_cast<WStringEncoding>(mDocumentEncoding)));
     mUndecodableBar = new WUndecodableBytesBar(message, [this] {
@@ -200,7 +201,7 @@ void MyDocument::becomeEditable()
     }
     myTextView->setEditable(true);
     updateWindowTitle();
-    mIncompatiblePanel->refresh();
+    mIncompatiblePanel->setSavedForm(nullptr);
 }
 
 QString MyDocument::undecodableSaveQuestion() const
@@ -350,7 +351,11 @@ bool MyDocument::acceptsEncoding(WStringEncoding encoding)
         return true;
     size_t lost = 0;
     std::optional<WCharacterProblem> first;
-    for (const WCharacterProblem& problem : WCharacterCheck::problems(myTextView->string(), encoding)) {
+    // A leniently read text is judged as it would be written, bad bytes as stand-ins.
+    const std::u16string asSaved =
+        mUndecodable ? WDocumentData::withReplacementCharacters(myTextView->string(), encoding) : std::u16string();
+    const std::u16string_view text = mUndecodable ? std::u16string_view(asSaved) : myTextView->string();
+    for (const WCharacterProblem& problem : WCharacterCheck::problems(text, encoding)) {
         if (problem.fate != WEncodingRepertoire::Fate::Lost)
             continue;
         if (!first)

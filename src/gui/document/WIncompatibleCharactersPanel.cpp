@@ -78,11 +78,27 @@ void WIncompatibleCharactersPanel::refresh()
     mDelay->start();
 }
 
+void WIncompatibleCharactersPanel::setSavedForm(SavedForm form)
+{
+    mSavedForm = form;
+    refresh();
+}
+
+namespace {
+std::vector<WCharacterProblem> problemsOf(const std::u16string& text, WStringEncoding encoding,
+                                          WIncompatibleCharactersPanel::SavedForm form)
+{
+    if (form)
+        return WCharacterCheck::problems(form(text, encoding), encoding);
+    return WCharacterCheck::problems(text, encoding);
+}
+}  // namespace
+
 void WIncompatibleCharactersPanel::refreshNow()
 {
     mDelay->stop();
     mWatcher.waitForFinished();
-    present(WCharacterCheck::problems(mTextView->string(), mEncoding()));
+    present(problemsOf(mTextView->string(), mEncoding(), mSavedForm));
     mStale = false;
 }
 
@@ -94,7 +110,9 @@ void WIncompatibleCharactersPanel::start()
     }
     mStale = false;
     mWatcher.setFuture(QtConcurrent::run(
-        [text = mTextView->string(), encoding = mEncoding()] { return WCharacterCheck::problems(text, encoding); }));
+        [text = mTextView->string(), encoding = mEncoding(), form = mSavedForm] {
+            return problemsOf(text, encoding, form);
+        }));
 }
 
 void WIncompatibleCharactersPanel::finished()

@@ -29,6 +29,13 @@ public:
                                  QWidget* parent);
     ~WIncompatibleCharactersPanel() override;
 
+    // How the text is written in an encoding when that is not the text itself
+    // (bad bytes of a leniently read file become stand-ins); it runs on the
+    // worker thread, so it must be a plain function of its arguments. Null
+    // goes back to the text itself.
+    using SavedForm = std::u16string (*)(std::u16string_view text, WStringEncoding encoding);
+    void setSavedForm(SavedForm form);
+
     // Works the list out again soon (after a change of the encoding, or of the text).
     void refresh();
     // Works it out now and waits for it (tests, and before answering about it).
@@ -49,6 +56,7 @@ private:
     WTextViewWidget* mTextView;
     QToolButton* mIndicator;
     EncodingSource mEncoding;
+    SavedForm mSavedForm = nullptr;
     QLabel* mSummary;
     QTreeWidget* mList;
     QTimer* mDelay;

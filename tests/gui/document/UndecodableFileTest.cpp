@@ -13,6 +13,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
+#include "document/WIncompatibleCharactersPanel.h"
 #include "document/WUndecodableBytesBar.h"
 #include "editor/WTextViewWidget.h"
 
@@ -59,6 +60,16 @@ TEST_F(UndecodableFileTest, OneBadByteOpensReadOnlyUnderABarThatSaysWhereItIs)
     EXPECT_TRUE(message.contains("read-only")) << message.toStdString();
     EXPECT_TRUE(message.contains("line 2, column 4")) << message.toStdString();
     EXPECT_TRUE(document->window()->windowTitle().contains("read-only"));
+
+    // Bad bytes are saved as stand-ins every encoding holds: neither the list of
+    // incompatible characters nor the encoding pop-up calls them lost.
+    document->incompatibleCharactersPanel()->refreshNow();
+    EXPECT_TRUE(document->incompatibleCharactersPanel()->problems().empty());
+    choose(document->window()->characterCodePopupButton(), 2);  // EUC, without a question
+    EXPECT_EQ(document->documentEncoding(), WEUCEncoding);
+    document->incompatibleCharactersPanel()->refreshNow();
+    EXPECT_TRUE(document->incompatibleCharactersPanel()->problems().empty());
+    EXPECT_TRUE(presenter->questions.empty());
 
     // The reader starts at the bad byte, and the bar's button goes back to it.
     EXPECT_EQ(document->textView()->selectedRange(), kBadByte);
