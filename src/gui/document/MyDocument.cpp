@@ -177,16 +177,21 @@ void MyDocument::showUndecodableBytes()
     mIncompatiblePanel->setSavedForm(&WDocumentData::withReplacementCharacters);
     const QString message = QString::fromStdString(
         WDocumentData::undecodableMessage(*mUndecodable, static_cast<WStringEncoding>(mDocumentEncoding)));
-    mUndecodableBar = new WUndecodableBytesBar(message, [this] {
-        if (!mUndecodable)
-            return;
-        myTextView->setSelectedRange(mUndecodable->range);
-        myTextView->scrollRangeToVisible(mUndecodable->range);
-        myTextView->setFocus();
-    });
-    myWindow->addBarAboveText(mUndecodableBar);
+    if (mUndecodableBar) {
+        mUndecodableBar->setMessage(message);  // the file was read again
+    } else {
+        mUndecodableBar = new WUndecodableBytesBar(message, [this] {
+            if (!mUndecodable)
+                return;
+            myTextView->setSelectedRange(mUndecodable->range);
+            myTextView->scrollRangeToVisible(mUndecodable->range);
+            myTextView->setFocus();
+        });
+        myWindow->addBarAboveText(mUndecodableBar);
+    }
     // The first bad byte is where the reader starts.
     myTextView->setSelectedRange(mUndecodable->range);
+    updateWindowTitle();
 }
 
 void MyDocument::becomeEditable()
@@ -298,6 +303,9 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     std::optional<WOpenedText> opened;
     if (bytes)
         opened = WDocumentCore::openBytes(*bytes, path, &error);
+    // A read-only text is read again the way it was first read.
+    if (!opened && bytes && mUndecodable)
+        opened = WDocumentData::openDataLeniently(*bytes);
     if (!opened) {
         WLog::write("MyDocument::revertToSavedFromFile - " + error.toStdString());
         if (errorMessage)
@@ -310,6 +318,12 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     mReturnCodeType = opened->returnCodeType;
     myTextView->loadString(opened->text);
     myTextView->setSelectedRange({0, 0});
+    if (opened->undecodable) {
+        mUndecodable = opened->undecodable;
+        showUndecodableBytes();
+    } else {
+        becomeEditable();
+    }
     adjustPopupButtons();
     setTextTypeWithTypeName(typeName);
     validateColorSyntax();

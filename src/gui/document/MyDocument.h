@@ -53,7 +53,8 @@ public:
     // only a complete save clears the edited state.
     std::optional<std::vector<uint8_t>> dataRepresentationOfType(const QString& typeName, QString* errorMessage);
     bool saveToFile(const QString& path, QString* errorMessage);
-    // False, with the reason for the user, when the file cannot be read or decoded.
+    // False, with the reason for the user, when the file cannot be read or decoded
+    // (a read-only text that was read leniently is read so again).
     bool revertToSavedFromFile(const QString& path, const QString& typeName, QString* errorMessage = nullptr);
 
     // Where the bytes of a file that is text in no encoding are bad; such a

@@ -43,3 +43,8 @@ QString WUndecodableBytesBar::message() const
 {
     return mMessage->text();
 }
+
+void WUndecodableBytesBar::setMessage(const QString& message)
+{
+    mMessage->setText(message);
+}

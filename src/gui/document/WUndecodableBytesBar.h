@@ -16,6 +16,7 @@ public:
     WUndecodableBytesBar(const QString& message, std::function<void()> showFirstBadByte, QWidget* parent = nullptr);
 
     QString message() const;
+    void setMessage(const QString& message);
     QPushButton* showButton() const { return mShowButton; }
 
 private:

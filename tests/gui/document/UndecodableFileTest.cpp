@@ -208,4 +208,22 @@ TEST_F(UndecodableFileTest, ReloadingInAnEncodingThatReadsTheBytesMakesTheTextEd
     EXPECT_EQ(readFile(file), QByteArray("\x85\xa4\xa2x"));
 }
 
+TEST_F(UndecodableFileTest, RevertReadsTheFileAgainTheWayItReads)
+{
+    MyDocument* document = openDamaged();
+    ASSERT_NE(document, nullptr);
+    // Still bad, elsewhere: the bar follows.
+    writeFile("page.txt", "ok\n\n\xfd");
+    ASSERT_TRUE(documents().revertDocument(document));
+    EXPECT_EQ(document->textView()->string(), u"ok\r\r\uFFFD");
+    EXPECT_TRUE(document->undecodableBytesBar()->message().contains("line 3, column 1"));
+    EXPECT_EQ(document->textView()->selectedRange(), (WRange{4, 1}));
+    // Mended: an ordinary document of its file again.
+    writeFile("page.txt", "mended\n");
+    ASSERT_TRUE(documents().revertDocument(document));
+    EXPECT_FALSE(document->undecodableBytes());
+    EXPECT_TRUE(document->textView()->isEditable());
+    EXPECT_TRUE(presenter->errors.empty());
+}
+
 }  // namespace
