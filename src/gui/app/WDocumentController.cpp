@@ -21,6 +21,7 @@ MyDocument* WDocumentController::adopt(std::unique_ptr<MyDocument> document)
 {
     MyDocument* raw = document.get();
     connect(raw, &MyDocument::becameMain, this, [this](MyDocument* main) { mCurrent = main; });
+    connect(raw, &MyDocument::reloadRequested, this, &WDocumentController::revertDocument);
     connect(raw, &MyDocument::closeRequested, this, [this](MyDocument* closing, bool* accepted) {
         *accepted = mClosing || shouldCloseDocument(closing);
         if (*accepted && !mClosing) {
@@ -122,6 +123,21 @@ bool WDocumentController::saveDocumentAs(MyDocument* document)
 
 bool WDocumentController::saveDocumentTo(MyDocument* document, const QString& path)
 {
+    // Another program's newer version of the file is not replaced without asking
+    // (a read-only text is refused over its file anyway, and a file that was
+    // deleted meanwhile is simply saved).
+    if (!document->undecodableBytes() && document->fileChangedOnDisk()
+        && QFileInfo(path).absoluteFilePath() == document->fileName()) {
+        QPointer<MyDocument> alive(document);
+        const int answer = WPresenter::shared().ask(
+            document->window(), QStringLiteral("Save"),
+            QStringLiteral("“%1” was changed by another program since you opened it. Replace it with your text?")
+                .arg(document->displayName()),
+            {QStringLiteral("Replace"), QStringLiteral("Cancel")});
+        // The window may have closed while the question was up.
+        if (!alive || answer != 0)
+            return false;
+    }
     QString error;
     if (document->saveToFile(path, &error))
         return true;
@@ -136,11 +152,12 @@ bool WDocumentController::revertDocument(MyDocument* document)
     if (!document || document->fileName().isEmpty())
         return false;
     if (document->isDocumentEdited()) {
+        QPointer<MyDocument> alive(document);
         const int answer = WPresenter::shared().ask(
             document->window(), QStringLiteral("Revert"),
             QStringLiteral("Revert “%1” to the saved file? Your changes will be lost.").arg(document->displayName()),
             {QStringLiteral("Revert"), QStringLiteral("Cancel")});
-        if (answer != 0)
+        if (!alive || answer != 0)
             return false;
     }
     QString error;

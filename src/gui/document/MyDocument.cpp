@@ -2,10 +2,12 @@
 
 #include <QComboBox>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QFont>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QShortcut>
 #include <QTextDocument>
 
@@ -20,7 +22,7 @@
 #include "document/WDocumentData.h"
 #include "document/WDocumentWindow.h"
 #include "document/WIncompatibleCharactersPanel.h"
-#include "document/WUndecodableBytesBar.h"
+#include "document/WMessageBar.h"
 #include "editor/WTextViewController.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WDocumentMenuResponder.h"
@@ -75,6 +77,7 @@ bool MyDocument::readFromFile(const QString& path, QString* errorMessage)
         return false;
     // Named first, so that a failure can say which file it was.
     setFileName(QFileInfo(path).absoluteFilePath());
+    recordFileIdentity();
     return loadDataRepresentation(*bytes, documentTypeNameForFile(path), errorMessage);
 }
 
@@ -119,7 +122,12 @@ void MyDocument::windowControllerDidLoadNib()
     connect(myTextView, &QPlainTextEdit::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView->document(), &QTextDocument::modificationChanged, this, &MyDocument::updateWindowTitle);
-    connect(myWindow, &WDocumentWindow::becameMain, this, [this] { emit becameMain(this); });
+    connect(myWindow, &WDocumentWindow::becameMain, this, [this] {
+        checkFileOnDisk();
+        emit becameMain(this);
+    });
+    mFileWatcher = new QFileSystemWatcher(this);
+    connect(mFileWatcher, &QFileSystemWatcher::fileChanged, this, &MyDocument::checkFileOnDisk);
     mIncompatiblePanel = new WIncompatibleCharactersPanel(
         myTextView, myWindow->incompatibleCharactersButton(),
         [this] { return static_cast<WStringEncoding>(mDocumentEncoding); }, myWindow);
@@ -167,6 +175,7 @@ void MyDocument::windowControllerDidLoadNib()
     updateWindowTitle();
     myWindow->show();
     myTextView->setFocus();
+    watchFile();
     if (mUndecodable)
         myTextView->scrollRangeToVisible(mUndecodable->range);
 }
@@ -180,7 +189,9 @@ void MyDocument::showUndecodableBytes()
     if (mUndecodableBar) {
         mUndecodableBar->setMessage(message);  // the file was read again
     } else {
-        mUndecodableBar = new WUndecodableBytesBar(message, [this] {
+        mUndecodableBar = new WMessageBar(message);
+        mUndecodableBar->setObjectName(QStringLiteral("undecodableBytesBar"));
+        mUndecodableBar->addButton(QStringLiteral("Show First Bad Byte"), [this] {
             if (!mUndecodable)
                 return;
             myTextView->setSelectedRange(mUndecodable->range);
@@ -274,8 +285,13 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
     auto bytes = dataRepresentationOfType(documentTypeNameForFile(path), errorMessage);
     if (!bytes)
         return false;
-    if (!WDocumentCore::writeFile(absolute, *bytes, errorMessage))
+    const bool known = absolute == mFileName && WFileIdentity::of(absolute.toStdString()) == mFileIdentity;
+    if (!WDocumentCore::writeFile(absolute, *bytes, errorMessage)) {
+        // A failed write in place has put the old bytes back, at a new time: still the file we know.
+        if (known)
+            recordFileIdentity();
         return false;
+    }
     if (mUndecodable) {
         // The text becomes what the new file holds, an ordinary editable one.
         const std::u16string saved = textToSave();
@@ -290,6 +306,8 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
     // The text type stays as it was under the new name: it changes only on
     // opening, from the pop-up and by scripting.
     setFileName(absolute);
+    // The file just written is ours: neither the watcher's report of it nor the next check is a change.
+    recordFileIdentity();
     myTextView->document()->setModified(false);
     return true;
 }
@@ -318,6 +336,7 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     mReturnCodeType = opened->returnCodeType;
     myTextView->loadString(opened->text);
     myTextView->setSelectedRange({0, 0});
+    recordFileIdentity();
     if (opened->undecodable) {
         mUndecodable = opened->undecodable;
         showUndecodableBytes();
@@ -422,6 +441,7 @@ void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)
     }
     // Read in that encoding the bytes are text after all.
     becomeEditable();
+    recordFileIdentity();
     // The line-ending kind stays what the document had.
     myTextView->setString(*text);
     myTextView->setSelectedRange({0, 0});
@@ -534,6 +554,89 @@ void MyDocument::setCurrentLineOfTextView(const QString& text)
     }
     if (auto* application = WApplicationDel::shared())
         application->hideGotoLineWindow();
+}
+
+// ---- the file behind the document's back --------------------------------------------------------
+
+void MyDocument::recordFileIdentity()
+{
+    mFileIdentity = WFileIdentity::of(mFileName.toStdString());
+    mFileOnDisk = mFileIdentity;
+    mFileChangeKept = false;
+    hideFileChanged();
+    watchFile();
+}
+
+void MyDocument::watchFile()
+{
+    if (!mFileWatcher)
+        return;
+    // A save or another program's rename puts a new file under the name, and the
+    // watcher lets go of the old one: watch whatever the name is now.
+    if (!mFileWatcher->files().isEmpty())
+        mFileWatcher->removePaths(mFileWatcher->files());
+    if (!mFileName.isEmpty() && QFileInfo::exists(mFileName))
+        mFileWatcher->addPath(mFileName);
+}
+
+bool MyDocument::fileChangedOnDisk() const
+{
+    if (mFileName.isEmpty() || !mFileIdentity)
+        return false;
+    const std::optional<WFileIdentity> now = WFileIdentity::of(mFileName.toStdString());
+    return now && *now != *mFileIdentity;
+}
+
+void MyDocument::checkFileOnDisk()
+{
+    if (mFileName.isEmpty() || !myWindow)
+        return;
+    watchFile();
+    const std::optional<WFileIdentity> now = WFileIdentity::of(mFileName.toStdString());
+    if (now == mFileIdentity) {
+        // The file we know after all (moved away and back, say).
+        mFileOnDisk = now;
+        mFileChangeKept = false;
+        hideFileChanged();
+        return;
+    }
+    // The user kept their text over this very version; say it again only for the next one.
+    if (mFileChangeKept && now == mFileOnDisk)
+        return;
+    mFileOnDisk = now;
+    mFileChangeKept = false;
+    showFileChanged(now.has_value());
+}
+
+void MyDocument::showFileChanged(bool exists)
+{
+    if (!mFileChangedBar) {
+        mFileChangedBar = new WMessageBar(QString());
+        mFileChangedBar->setObjectName(QStringLiteral("fileChangedBar"));
+        mFileChangedBar->addButton(QStringLiteral("Reload"), [this] { emit reloadRequested(this); });
+        mFileChangedBar->addButton(QStringLiteral("Keep My Text"), [this] { keepMyText(); });
+        myWindow->addBarAboveText(mFileChangedBar);
+    }
+    mFileChangedBar->setMessage(exists ? QStringLiteral("“%1” was changed by another program.").arg(displayName())
+                                       : QStringLiteral("“%1” was deleted or moved by another program.")
+                                             .arg(displayName()));
+    // There is nothing to reload from a file that is gone.
+    mFileChangedBar->button(QStringLiteral("Reload"))->setVisible(exists);
+    mFileChangedBar->show();
+}
+
+void MyDocument::hideFileChanged()
+{
+    if (mFileChangedBar)
+        mFileChangedBar->hide();
+}
+
+void MyDocument::keepMyText()
+{
+    mFileChangeKept = true;
+    hideFileChanged();
+    // The text is no longer what the file holds: closing asks before it is lost.
+    myTextView->document()->setModified(true);
 }
 
 // ---- notifications and naming -----------------------------------------------------------------

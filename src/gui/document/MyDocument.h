@@ -14,6 +14,7 @@
 
 #include "document/WDocumentData.h"
 #include "document/WDocumentScripting.h"
+#include "document/WFileIdentity.h"
 #include "document/WTextType.h"
 #include "search/WSearchCommands.h"
 #include "syntax/WColorSyntaxServer.h"
@@ -22,12 +23,13 @@
 #include "text/WTextUtils.h"
 
 class QComboBox;
+class QFileSystemWatcher;
 class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
 class WIncompatibleCharactersPanel;
+class WMessageBar;
 class WSyntaxHighlighter;
-class WUndecodableBytesBar;
 class WTextViewWidget;
 
 // One open file, or one new text, with its window. The text in the window is
@@ -61,9 +63,19 @@ public:
     // document is read-only, shown with a bar saying so, and is never saved
     // over its file. A Save As to another file makes it an ordinary document.
     const std::optional<WUndecodableBytes>& undecodableBytes() const { return mUndecodable; }
-    WUndecodableBytesBar* undecodableBytesBar() const { return mUndecodableBar; }
+    WMessageBar* undecodableBytesBar() const { return mUndecodableBar; }
     // What Save As asks before writing such a text (empty for other documents).
     QString undecodableSaveQuestion() const;
+
+    // Another program's changes to the file. The document remembers which file
+    // it last read or saved; when the file on disk is another one by the time
+    // the watcher reports or the window comes to the front, a bar above the
+    // text says so and offers Reload (as Revert does) or Keep My Text.
+    // fileChangedOnDisk says whether Save would replace such a newer file; a
+    // file that is gone is not one.
+    bool fileChangedOnDisk() const;
+    void checkFileOnDisk();
+    WMessageBar* fileChangedBar() const { return mFileChangedBar; }
 
     // Pop-up actions (the item's tag).
     void setCharacterCodeType(int tag);
@@ -153,6 +165,8 @@ signals:
     // The window was asked to close; the controller decides (asking about changes).
     void closeRequested(MyDocument* document, bool* accepted);
     void becameMain(MyDocument* document);
+    // The file-changed bar's Reload; the controller reverts the way the menu command does.
+    void reloadRequested(MyDocument* document);
 
 private:
     // After each change of the text: the characters of oldRange became newLength characters.
@@ -167,6 +181,12 @@ private:
     std::u16string textToSave() const;
     WRange storedSelection() const;
     void storeSelection(const QString& path) const;
+    // After the file was read or written: this is the version the text stands for.
+    void recordFileIdentity();
+    void watchFile();
+    void showFileChanged(bool exists);
+    void hideFileChanged();
+    void keepMyText();
 
     // Outlets of the window.
     WTextViewWidget* myTextView = nullptr;
@@ -176,7 +196,9 @@ private:
     QLineEdit* myLineNumberView = nullptr;
     WDocumentWindow* myWindow = nullptr;
     WIncompatibleCharactersPanel* mIncompatiblePanel = nullptr;  // owned by the window
-    WUndecodableBytesBar* mUndecodableBar = nullptr;              // owned by the window
+    WMessageBar* mUndecodableBar = nullptr;                       // owned by the window
+    WMessageBar* mFileChangedBar = nullptr;                       // owned by the window
+    QFileSystemWatcher* mFileWatcher = nullptr;                   // a child of the document
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
     std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
@@ -193,4 +215,7 @@ private:
 
     QString mFileName;
     std::optional<WUndecodableBytes> mUndecodable;  // set while the text was read leniently
+    std::optional<WFileIdentity> mFileIdentity;     // the file as last read or saved
+    std::optional<WFileIdentity> mFileOnDisk;       // as the file-changed bar last found it
+    bool mFileChangeKept = false;                   // Keep My Text was chosen over mFileOnDisk
 };

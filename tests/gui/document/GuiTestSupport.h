@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,8 @@ public:
     std::vector<QString> questions;
     std::deque<int> answers;  // button indexes, in order of asking
     QString pathToSave;
+    // Runs once while the next question is up, as the user could act meanwhile.
+    std::function<void()> whileAsking;
 
     void showError(QWidget*, const QString& message, const QString& details) override
     {
@@ -40,6 +43,8 @@ public:
     int ask(QWidget*, const QString&, const QString& message, const QStringList& buttons) override
     {
         questions.push_back(message);
+        if (auto meanwhile = std::exchange(whileAsking, nullptr))
+            meanwhile();
         return nextAnswer(buttons);
     }
     void askLater(QWidget*, const QString&, const QString& message, const QStringList& buttons,

@@ -14,7 +14,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "document/WIncompatibleCharactersPanel.h"
-#include "document/WUndecodableBytesBar.h"
+#include "document/WMessageBar.h"
 #include "editor/WTextViewWidget.h"
 
 namespace {
@@ -52,7 +52,7 @@ TEST_F(UndecodableFileTest, OneBadByteOpensReadOnlyUnderABarThatSaysWhereItIs)
     EXPECT_EQ(document->undecodableBytes()->line, 2u);
     EXPECT_EQ(document->undecodableBytes()->column, 4u);
 
-    WUndecodableBytesBar* bar = document->undecodableBytesBar();
+    WMessageBar* bar = document->undecodableBytesBar();
     ASSERT_NE(bar, nullptr);
     EXPECT_TRUE(bar->isVisible());
     const QString message = bar->message();
@@ -74,7 +74,7 @@ TEST_F(UndecodableFileTest, OneBadByteOpensReadOnlyUnderABarThatSaysWhereItIs)
     // The reader starts at the bad byte, and the bar's button goes back to it.
     EXPECT_EQ(document->textView()->selectedRange(), kBadByte);
     document->textView()->setSelectedRange({0, 0});
-    QTest::mouseClick(bar->showButton(), Qt::LeftButton);
+    QTest::mouseClick(bar->button("Show First Bad Byte"), Qt::LeftButton);
     EXPECT_EQ(document->textView()->selectedRange(), kBadByte);
 }
 
@@ -151,7 +151,7 @@ TEST_F(UndecodableFileTest, SaveAsAsksThenWritesTheChosenEncodingAndTheCopyIsEdi
     EXPECT_FALSE(document->undecodableBytes());
     EXPECT_EQ(document->undecodableBytesBar(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(document->window()->findChild<WUndecodableBytesBar*>(), nullptr);
+    EXPECT_EQ(document->window()->findChild<WMessageBar*>("undecodableBytesBar"), nullptr);
     document->textView()->moveCursor(QTextCursor::End);
     QTest::keyClicks(document->textView(), "more");
     EXPECT_TRUE(document->isDocumentEdited());
