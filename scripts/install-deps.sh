@@ -9,7 +9,7 @@ packages="cmake ninja-build g++ pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho
   dbus dbus-bin dbus-daemon libglib2.0-bin python3-gi
-  perl ruby manpages-ja xauth
+  perl ruby manpages-ja xauth libnotify-bin
   firefox-esr
   clang libclang-rt-14-dev llvm"
 

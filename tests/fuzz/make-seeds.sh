@@ -6,7 +6,7 @@ set -eu
 src=$1
 out=$2
 rm -rf "$out"
-for t in bytes settings tag_file favorites plist range_archive scanners; do
+for t in bytes settings tag_file favorites plist range_archive scanners addon_setting; do
   mkdir -p "$out/$t"
   if [ -d "$src/tests/fuzz/regressions/$t" ]; then
     cp "$src/tests/fuzz/regressions/$t"/* "$out/$t/" 2>/dev/null || true
@@ -104,3 +104,9 @@ for f in $samples; do
 done
 printf '\002Chapter 1\r\tSection\r\377\000\003\000 /* x\377\000\010\001*/' > "$out/scanners/index-edits"
 printf '\006<?php echo "a /* b"; ?>\r/* c */\r\377\000\020\000*/\377\000\000\000/*' > "$out/scanners/php-edits"
+
+for setting in FUNC=INSERT FUNC=REPLACEALL FUNC=NOTOUCH; do
+  printf '%s\n' "$setting" > "$out/addon_setting/$setting"
+done
+printf '[Desktop Entry]\nName=Viewer\nExec="/usr/bin/x y" %%U --name=%%c 100%%%% %%k "a\\"b"\n[Other]\nExec=no\n' \
+  > "$out/addon_setting/desktop-entry"

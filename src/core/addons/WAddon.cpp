@@ -7,8 +7,8 @@
 #include <ctime>
 #include <fstream>
 #include <iterator>
-#include <mutex>
 #include <sstream>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -31,11 +31,35 @@ constexpr int kTmpFileCount = 10000;
 constexpr size_t kMaxOutputBytes = size_t(512) << 20;
 // A script or desktop entry read into memory is a few kilobytes.
 constexpr size_t kLargestScriptFile = 16 * 1024 * 1024;
+// A setting file says what to do with the output in a few bytes.
+constexpr size_t kLargestSettingFile = 64 * 1024;
+// Of the error output, the end is what tells why a script failed.
+constexpr size_t kKeptErrorBytes = 16 * 1024;
+constexpr size_t kShownErrorLines = 6;
+constexpr size_t kShownErrorBytes = 2000;
 
-std::vector<pid_t>& backgroundApplications()
+// The last few lines of a script's error output, decoded whatever its bytes,
+// and no longer than a message can sensibly show.
+std::string lastLines(const std::vector<uint8_t>& bytes, size_t count, size_t maxBytes)
 {
-    static std::vector<pid_t> pids;
-    return pids;
+    std::string text = WStringUtils::toUtf8(WEncoding::decodeLeniently(bytes, WUTF8Encoding).text);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
+        text.pop_back();
+    size_t start = text.size();
+    for (size_t lines = 0; start > 0 && lines < count;) {
+        --start;
+        if (text[start] == '\n' && ++lines == count) {
+            ++start;
+            break;
+        }
+    }
+    if (text.size() - start > maxBytes) {
+        start = text.size() - maxBytes;
+        while (start < text.size() && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+            ++start;  // not inside a character
+        return "\u2026" + text.substr(start);
+    }
+    return text.substr(start);
 }
 
 void log(std::string_view operation, std::string_view what)
@@ -205,25 +229,26 @@ std::optional<std::filesystem::path> WAddon::makeTmpFile(std::u16string_view tex
 
 std::optional<std::u16string> WAddon::readTmpFile(const std::filesystem::path& path)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
+    // The script may have put anything at the name: a FIFO must not block the
+    // window, a link must not lead elsewhere, a huge file is no setting.
+    std::optional<std::string> bytes =
+        WFileRead::regularFile(path, kLargestSettingFile, nullptr, WFileRead::Links::Refuse);
+    if (!bytes)
         return std::nullopt;
-    std::vector<uint8_t> bytes;
-    uint8_t buffer[4096];
-    ssize_t n;
-    while ((n = read(fd, buffer, sizeof buffer)) != 0) {
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            break;
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    close(fd);
-    if (n < 0)
-        return std::nullopt;
-    if (bytes.empty())
+    if (bytes->empty())
         return std::u16string();
-    return WEncoding::decode(bytes, WUTF8Encoding);
+    return WEncoding::decode(std::vector<uint8_t>(bytes->begin(), bytes->end()), WUTF8Encoding);
+}
+
+std::optional<WReplaceType> WAddon::replaceTypeOfSetting(std::u16string_view setting)
+{
+    if (WStringUtils::stringStartsWith(setting, u"FUNC=INSERT"))
+        return WReplaceSelection;
+    if (WStringUtils::stringStartsWith(setting, u"FUNC=REPLACEALL"))
+        return WReplaceAll;
+    if (WStringUtils::stringStartsWith(setting, u"FUNC=NOTOUCH"))
+        return WNoTouch;
+    return std::nullopt;
 }
 
 void WAddon::removeTmpFile(const std::filesystem::path& path)
@@ -249,8 +274,8 @@ std::optional<std::u16string> WAddon::runAddonFor(std::u16string_view text, WRan
 std::unique_ptr<WAddonRun> WAddon::start(std::u16string_view text, WRange range,
                                          const std::optional<std::filesystem::path>& documentPath) const
 {
-    reapBackgroundApplications();
     std::unique_ptr<WAddonRun> run(new WAddonRun);
+    run->mName = std::filesystem::path(mSource).filename().string();
 
     if (mAddonType == WApplicationType) {
         if (!launchApplication())
@@ -292,28 +317,39 @@ std::unique_ptr<WAddonRun> WAddon::start(std::u16string_view text, WRange range,
     });
     std::vector<std::string> arguments{mSource};
 
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    int output[2], errors[2];
+    if (pipe2(output, O_CLOEXEC) != 0) {
+        run->finishWithMessage(std::string("The add-on could not be started: ") + std::strerror(errno));
+        return run;
+    }
+    if (pipe2(errors, O_CLOEXEC) != 0) {
+        close(output[0]);
+        close(output[1]);
         run->finishWithMessage(std::string("The add-on could not be started: ") + std::strerror(errno));
         return run;
     }
     SpawnSetup setup(POSIX_SPAWN_SETPGROUP);
-    posix_spawn_file_actions_adddup2(&setup.actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&setup.actions, output[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&setup.actions, errors[1], STDERR_FILENO);
     closeOtherDescriptors(setup.actions);
     auto argv = pointersTo(arguments);
     auto envp = pointersTo(environment);
     int error = posix_spawn(&run->mPid, mSource.c_str(), &setup.actions, &setup.attributes, argv.data(), envp.data());
-    close(pipeEnds[1]);
+    close(output[1]);
+    close(errors[1]);
     if (error != 0) {
-        close(pipeEnds[0]);
+        close(output[0]);
+        close(errors[0]);
         run->mPid = -1;
         log("runAddonFor", "cannot start " + mSource + ": " + std::strerror(error));
         run->finishWithMessage("The add-on could not be started (" + std::string(std::strerror(error)) +
                                "). Add-ons must be executable and name their interpreter on the first line.");
         return run;
     }
-    run->mOutput = pipeEnds[0];
-    fcntl(run->mOutput, F_SETFL, fcntl(run->mOutput, F_GETFL) | O_NONBLOCK);
+    for (auto [pipe, descriptor] : {std::pair{&run->mOutput, output[0]}, std::pair{&run->mErrors, errors[0]}}) {
+        pipe->descriptor = descriptor;
+        fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+    }
     return run;
 }
 
@@ -348,14 +384,13 @@ bool WAddon::launchApplication() const
         log("runAddonFor", "cannot start " + arguments.front() + ": " + std::strerror(error));
         return false;
     }
-    backgroundApplications().push_back(pid);
+    // The application lives on its own; a thread collects it when it ends, so
+    // it never lingers as a zombie.
+    std::thread([pid] {
+        while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
     return true;
-}
-
-void WAddon::reapBackgroundApplications()
-{
-    auto& pids = backgroundApplications();
-    std::erase_if(pids, [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; });
 }
 
 std::vector<std::string> WAddon::desktopEntryCommand(const std::filesystem::path& desktopFile)
@@ -433,29 +468,38 @@ WAddonRun::~WAddonRun()
 {
     if (!mFinished && mPid > 0)
         stop();
-    if (mOutput >= 0)
-        close(mOutput);
+    mOutput.close();
+    mErrors.close();
     removeTemporaryFiles();
 }
 
-void WAddonRun::readAvailableOutput()
+bool WAddonRun::Pipe::readAvailable(size_t limit, bool keepTail)
 {
     uint8_t buffer[65536];
-    while (!mOutputClosed) {
-        ssize_t n = read(mOutput, buffer, sizeof buffer);
+    while (!closed && descriptor >= 0) {
+        ssize_t n = read(descriptor, buffer, sizeof buffer);
         if (n > 0) {
-            if (mBytes.size() + static_cast<size_t>(n) > kMaxOutputBytes) {
-                mOutputTooLong = true;
-                mOutputClosed = true;
-                break;
+            bytes.insert(bytes.end(), buffer, buffer + n);
+            if (bytes.size() > limit) {
+                if (!keepTail)
+                    return false;
+                bytes.erase(bytes.begin(), bytes.end() - static_cast<std::ptrdiff_t>(limit));
             }
-            mBytes.insert(mBytes.end(), buffer, buffer + n);
         } else if (n == 0) {
-            mOutputClosed = true;
+            closed = true;
         } else if (errno != EINTR) {
             break;  // EAGAIN: nothing more for now
         }
     }
+    return true;
+}
+
+void WAddonRun::Pipe::close()
+{
+    if (descriptor >= 0)
+        ::close(descriptor);
+    descriptor = -1;
+    closed = true;
 }
 
 bool WAddonRun::poll(int timeoutMs)
@@ -463,8 +507,8 @@ bool WAddonRun::poll(int timeoutMs)
     if (mFinished)
         return true;
     for (;;) {
-        readAvailableOutput();
-        if (mOutputTooLong) {
+        mErrors.readAvailable(kKeptErrorBytes, true);
+        if (!mOutput.readAvailable(kMaxOutputBytes, false)) {
             stop();
             mResult.message = "The add-on wrote more than 512 MB and was stopped; the text is unchanged.";
             return true;
@@ -472,23 +516,29 @@ bool WAddonRun::poll(int timeoutMs)
         int status = 0;
         pid_t ended = waitpid(mPid, &status, WNOHANG);
         if (ended == mPid || (ended < 0 && errno == ECHILD)) {
-            // Everything the script wrote before it ended is in the pipe now.
-            readAvailableOutput();
-            if (ended == mPid && !(WIFEXITED(status) && WEXITSTATUS(status) == 0))
-                WLog::write("WAddon::runAddonFor - the add-on ended with status " + std::to_string(status));
+            // Everything the script wrote before it ended is in the pipes now.
+            mErrors.readAvailable(kKeptErrorBytes, true);
+            if (!mOutput.readAvailable(kMaxOutputBytes, false)) {
+                mPid = -1;
+                finishWithMessage("The add-on wrote more than 512 MB; the text is unchanged.");
+                return true;
+            }
             mPid = -1;
-            finish();
+            finish(ended < 0 ? 0 : status);
             return true;
         }
         if (timeoutMs == 0)
             return false;
         int wait = timeoutMs < 0 ? 50 : std::min(timeoutMs, 50);
-        if (mOutputClosed) {
-            sleepMilliseconds(std::min(wait, 5));
-        } else {
-            pollfd watched{mOutput, POLLIN, 0};
-            ::poll(&watched, 1, wait);
-        }
+        pollfd watched[2];
+        nfds_t count = 0;
+        for (const Pipe* pipe : {&mOutput, &mErrors})
+            if (!pipe->closed && pipe->descriptor >= 0)
+                watched[count++] = pollfd{pipe->descriptor, POLLIN, 0};
+        if (count == 0)
+            sleepMilliseconds(std::min(wait, 5));  // both closed: only the end is still to come
+        else
+            ::poll(watched, count, wait);
         if (timeoutMs > 0)
             timeoutMs = std::max(0, timeoutMs - wait);
     }
@@ -513,32 +563,46 @@ void WAddonRun::stop()
         }
         mPid = -1;
     }
-    mResult = WAddonResult{};
-    mResult.message = "The add-on was stopped; the text is unchanged.";
-    mFinished = true;
-    removeTemporaryFiles();
+    finishWithMessage("The add-on was stopped; the text is unchanged.");
 }
 
-void WAddonRun::finish()
+std::string WAddonRun::failureMessage(int status) const
 {
+    std::string message = "The add-on \u201C" + mName + "\u201D ";
+    if (WIFSIGNALED(status)) {
+        const char* name = strsignal(WTERMSIG(status));
+        message += "was ended by signal " + std::to_string(WTERMSIG(status)) + (name ? std::string(" (") + name + ")" : "");
+    } else {
+        message += "failed with exit status " + std::to_string(WEXITSTATUS(status));
+    }
+    message += "; the text is unchanged.";
+    std::string errors = lastLines(mErrors.bytes, kShownErrorLines, kShownErrorBytes);
+    if (!errors.empty())
+        message += "\n\n" + errors;
+    return message;
+}
+
+void WAddonRun::finish(int status)
+{
+    if (!(WIFEXITED(status) && WEXITSTATUS(status) == 0)) {
+        // A script that failed may have written half an answer: none of it is used.
+        WLog::write("WAddon::runAddonFor - the add-on ended with status " + std::to_string(status));
+        finishWithMessage(failureMessage(status));
+        return;
+    }
     mFinished = true;
     // The setting file says what the output is for; the script may rewrite it.
     // Anything else there, or no file at all, leaves the caller's kind.
     if (auto setting = WAddon::readTmpFile(mSettingFile)) {
-        mResult.typeGiven = true;
-        if (WStringUtils::stringStartsWith(*setting, u"FUNC=INSERT"))
-            mResult.type = WReplaceSelection;
-        else if (WStringUtils::stringStartsWith(*setting, u"FUNC=REPLACEALL"))
-            mResult.type = WReplaceAll;
-        else if (WStringUtils::stringStartsWith(*setting, u"FUNC=NOTOUCH"))
-            mResult.type = WNoTouch;
-        else
-            mResult.typeGiven = false;
+        if (auto type = WAddon::replaceTypeOfSetting(*setting)) {
+            mResult.typeGiven = true;
+            mResult.type = *type;
+        }
     }
     removeTemporaryFiles();
 
-    std::optional<std::u16string> text =
-        mBytes.empty() ? std::optional<std::u16string>(std::u16string()) : WEncoding::decode(mBytes, WUTF8Encoding);
+    std::optional<std::u16string> text = mOutput.bytes.empty() ? std::optional<std::u16string>(std::u16string())
+                                                               : WEncoding::decode(mOutput.bytes, WUTF8Encoding);
     if (!text) {
         WLog::write("WAddon::runAddonFor - the output is not valid UTF-8");
         if (mResult.typeGiven && mResult.type != WNoTouch)

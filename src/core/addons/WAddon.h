@@ -63,23 +63,33 @@ public:
     // The outcome; meaningful once finished.
     const WAddonResult& result() const { return mResult; }
     // The pipe carrying the script's output, for an event loop to watch; -1 when finished.
-    int outputDescriptor() const { return mOutput; }
+    int outputDescriptor() const { return mOutput.descriptor; }
 
 private:
     friend class WAddon;
     WAddonRun() = default;
 
-    void readAvailableOutput();
-    void finish();
+    // One of the script's output streams, read without blocking.
+    struct Pipe {
+        int descriptor = -1;
+        bool closed = false;
+        std::vector<uint8_t> bytes;
+
+        // Reads what is there. Past `limit` bytes, keepTail keeps the last
+        // `limit` bytes; otherwise reading stops and false is answered.
+        bool readAvailable(size_t limit, bool keepTail);
+        void close();
+    };
+
+    void finish(int status);
     void finishWithMessage(std::string message);
+    std::string failureMessage(int status) const;
     void removeTemporaryFiles();
 
     pid_t mPid = -1;
-    int mOutput = -1;
-    bool mOutputClosed = false;
+    std::string mName;  // the add-on's file name, for messages
+    Pipe mOutput, mErrors;
     bool mFinished = false;
-    bool mOutputTooLong = false;
-    std::vector<uint8_t> mBytes;
     std::filesystem::path mSelectionFile, mWholeFile, mSettingFile;
     WAddonResult mResult;
 };
@@ -118,11 +128,13 @@ public:
     // A new "/tmp/wexel-N.txt" holding the text in UTF-8 with LF line ends,
     // made afresh (never through an existing file or link), readable by the user only.
     static std::optional<std::filesystem::path> makeTmpFile(std::u16string_view text);
+    // The UTF-8 text of a temporary file the script may have rewritten; nothing
+    // unless it is still a regular file (not a link, FIFO or folder) of sensible size.
     static std::optional<std::u16string> readTmpFile(const std::filesystem::path& path);
     static void removeTmpFile(const std::filesystem::path& path);
-
-    // Collects application add-ons that have ended, so none lingers as a zombie.
-    static void reapBackgroundApplications();
+    // What a setting file's text asks of the output ("FUNC=INSERT", "FUNC=REPLACEALL",
+    // "FUNC=NOTOUCH" at its start); nothing for anything else.
+    static std::optional<WReplaceType> replaceTypeOfSetting(std::u16string_view setting);
 
     // The program and arguments of a desktop entry's Exec line; empty when it has none.
     static std::vector<std::string> desktopEntryCommand(const std::filesystem::path& desktopFile);

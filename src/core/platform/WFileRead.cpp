@@ -6,14 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-std::optional<std::string> WFileRead::regularFile(const std::filesystem::path& file, size_t maxBytes, int* error)
+std::optional<std::string> WFileRead::regularFile(const std::filesystem::path& file, size_t maxBytes, int* error,
+                                                  Links links)
 {
     auto fail = [&](int code) -> std::optional<std::string> {
         if (error)
             *error = code;
         return std::nullopt;
     };
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    const int fd = ::open(file.c_str(),
+                          O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (links == Links::Refuse ? O_NOFOLLOW : 0));
     if (fd < 0)
         return fail(errno);
     struct Closer {

@@ -155,10 +155,7 @@ void WApplicationDel::buildMainMenu()
     add(file, QStringLiteral("Save As…"), QKeySequence::SaveAs, [controller] { controller->saveAsCommand(); });
     add(file, QStringLiteral("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
     file->addSeparator();
-    add(file, QStringLiteral("Quit"), QKeySequence::Quit, [controller] {
-        if (controller->closeAllDocuments())
-            QApplication::quit();
-    });
+    add(file, QStringLiteral("Quit"), QKeySequence::Quit, [controller] { controller->quitCommand(); });
 
     auto* edit = new QMenu(QStringLiteral("&Edit"));
     auto onView = [controller](void (WTextViewWidget::*method)()) {

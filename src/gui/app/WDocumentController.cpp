@@ -1,5 +1,6 @@
 #include "app/WDocumentController.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
 #include <QTimer>
@@ -7,6 +8,7 @@
 #include <algorithm>
 
 #include "app/WPresenter.h"
+#include "menus/WAddonExecution.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 
@@ -240,4 +242,19 @@ void WDocumentController::saveAsCommand()
 void WDocumentController::revertCommand()
 {
     revertDocument(currentDocument());
+}
+
+void WDocumentController::quitCommand()
+{
+    if (WAddonExecution::isRunning()) {
+        const int answer = WPresenter::shared().ask(
+            currentDocument() ? currentDocument()->window() : nullptr, QStringLiteral("Quit"),
+            QStringLiteral("An add-on is still running. Stop it and quit?"),
+            {QStringLiteral("Stop and Quit"), QStringLiteral("Cancel")});
+        if (answer != 0)
+            return;
+        WAddonExecution::stopRunning();
+    }
+    if (closeAllDocuments())
+        QApplication::quit();
 }

@@ -43,6 +43,8 @@ public:
     void saveCommand();
     void saveAsCommand();
     void revertCommand();
+    // Closes every document (asking about unsaved changes and a running add-on) and ends the editor.
+    void quitCommand();
 
 signals:
     void documentsChanged();

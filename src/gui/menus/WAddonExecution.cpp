@@ -13,6 +13,7 @@
 namespace {
 int progressDelay = 2000;
 bool running = false;
+bool stopRequested = false;
 }  // namespace
 
 void WAddonExecution::setProgressDelay(int milliseconds)
@@ -23,6 +24,12 @@ void WAddonExecution::setProgressDelay(int milliseconds)
 bool WAddonExecution::isRunning()
 {
     return running;
+}
+
+void WAddonExecution::stopRunning()
+{
+    if (running)
+        stopRequested = true;
 }
 
 WAddonResult WAddonExecution::execute(const std::filesystem::path& file, WTextViewPlatform& view,
@@ -36,36 +43,47 @@ WAddonResult WAddonExecution::execute(const std::filesystem::path& file, WTextVi
         return busy;
     }
     running = true;
+    stopRequested = false;
+    // The event loop below runs every other part of the editor, which may
+    // close this window; everything of it is watched, nothing is assumed.
     QPointer<QWidget> watched(viewWidget);
-    QWidget* window = viewWidget ? viewWidget->window() : nullptr;
+    QPointer<QWidget> window(viewWidget ? viewWidget->window() : nullptr);
 
     WAddon addon(file);
     std::unique_ptr<WAddonRun> run = addon.start(view.string(), view.selectedRange(), documentPath);
     QElapsedTimer clock;
     clock.start();
-    std::unique_ptr<QProgressDialog> dialog;
+    QPointer<QProgressDialog> dialog;  // owned by the window, so it goes with it
+    bool dialogShown = false;
     while (!run->poll(20)) {
-        if (!dialog && clock.elapsed() >= progressDelay) {
-            dialog = std::make_unique<QProgressDialog>(
+        if (!watched || stopRequested || (dialog && dialog->wasCanceled())) {
+            run->stop();
+            break;
+        }
+        if (!dialogShown && window && clock.elapsed() >= progressDelay) {
+            dialog = new QProgressDialog(
                 QObject::tr("Running \u201C%1\u201D\u2026").arg(QString::fromStdString(file.filename().string())),
                 QObject::tr("Stop"), 0, 0, window);
             dialog->setWindowTitle(QObject::tr("Add-on"));
             dialog->setWindowModality(Qt::WindowModal);
             dialog->setMinimumDuration(0);
             dialog->show();
+            dialogShown = true;
         }
         // Until the dialog shows, the window repaints but takes no input, so the
         // text cannot change under the script.
-        QApplication::processEvents(dialog ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-        if (dialog && dialog->wasCanceled())
-            run->stop();
+        QApplication::processEvents(dialogShown ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
     }
-    dialog.reset();
+    delete dialog.data();
     running = false;
+    stopRequested = false;
 
     WAddonResult result = run->result();
+    run.reset();  // its temporary files go now, whatever comes next
+    if (!watched)
+        return result;  // the window is gone, and with it whom to tell
     if (!result.message.empty())
-        WPresenter::shared().showError(watched ? window : nullptr, QString::fromStdString(result.message));
+        WPresenter::shared().showError(window, QString::fromStdString(result.message));
     const std::u16string* replacement = result.replacement();
     if (!replacement || !watched)
         return result;

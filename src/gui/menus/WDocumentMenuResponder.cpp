@@ -1,5 +1,7 @@
 #include "menus/WDocumentMenuResponder.h"
 
+#include <QPointer>
+
 #include "app/WApplicationDel.h"
 #include "app/WDocumentController.h"
 #include "document/MyDocument.h"
@@ -84,20 +86,23 @@ bool WDocumentMenuResponder::validateMenuItem(WMenuItem& item)
 
 void WDocumentMenuResponder::executeScript(WMenuItem* sender)
 {
-    const std::filesystem::path* addon = sender ? sender->attachedPath() : nullptr;
-    WTextViewWidget* view = mDocument->textView();
-    if (!addon || !view)
+    if (!sender || !sender->attachedPath() || !mDocument->textView())
         return;
+    // The menu may be rebuilt and this document closed while the add-on runs:
+    // keep copies, and look again afterwards.
+    const std::filesystem::path addon = *sender->attachedPath();
+    QPointer<MyDocument> document(mDocument);
+    QPointer<WTextViewWidget> view(mDocument->textView());
     if (WPlatform::shared().isShiftKeyDown()) {
         // Shift opens the add-on itself for editing instead of running it.
         if (WApplicationDel* application = WApplicationDel::shared())
-            application->documentController().openDocument(QString::fromStdString(addon->string()));
+            application->documentController().openDocument(QString::fromStdString(addon.string()));
         return;
     }
     std::optional<std::filesystem::path> documentPath;
-    if (!mDocument->fileName().isEmpty())
-        documentPath = std::filesystem::path(mDocument->fileName().toStdString());
-    WAddonResult result = WAddonExecution::execute(*addon, *view, view, documentPath);
-    if (result.replacement() && result.type == WReplaceAll)
-        mDocument->validateColorSyntax();
+    if (!document->fileName().isEmpty())
+        documentPath = std::filesystem::path(document->fileName().toStdString());
+    WAddonResult result = WAddonExecution::execute(addon, *view, view, documentPath);
+    if (document && view && result.replacement() && result.type == WReplaceAll)
+        document->validateColorSyntax();
 }

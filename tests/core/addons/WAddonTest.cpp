@@ -1,9 +1,13 @@
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
+#include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -26,6 +30,28 @@ std::string slurp(const fs::path& path)
 std::string utf8(const std::optional<std::u16string>& text)
 {
     return text ? WStringUtils::toUtf8(*text) : std::string("<none>");
+}
+
+// Children of this process that have ended and not been collected.
+int zombieChildren()
+{
+    int count = 0;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/proc", error)) {
+        if (entry.path().filename().string().find_first_not_of("0123456789") != std::string::npos)
+            continue;  // not a process
+        // The name is in parentheses and may hold blanks; what follows it is fixed.
+        std::string text = slurp(entry.path() / "stat");
+        std::string state;
+        pid_t parent = 0;
+        size_t close = text.rfind(')');
+        if (close == std::string::npos)
+            continue;
+        std::istringstream rest(text.substr(close + 1));
+        rest >> state >> parent;
+        count += state == "Z" && parent == getpid();
+    }
+    return count;
 }
 
 const fs::path shippedAddons = fs::path(WEXEL_TEST_DATA) / ".." / ".." / "resources" / "add-ons";
@@ -291,5 +317,95 @@ TEST_F(AddonTest, ApplicationsStartInTheBackground)
     for (int i = 0; i < 500 && !fs::exists(marker); ++i)
         usleep(10000);
     EXPECT_TRUE(fs::exists(marker));
-    WAddon::reapBackgroundApplications();
+    // Once it has ended it is collected without another run to prompt it.
+    for (int i = 0; i < 500 && zombieChildren() > 0; ++i)
+        usleep(10000);
+    EXPECT_EQ(zombieChildren(), 0);
+}
+
+TEST_F(AddonTest, AScriptThatFailsChangesNothingAndShowsItsLastErrorLines)
+{
+    struct Case {
+        const char* body;
+        const char* said;
+    } cases[] = {
+        // Quiet failure: the selection must not be replaced by the empty output.
+        {"exit 3\n", "failed with exit status 3; the text is unchanged."},
+        {"echo half an answer\nfor i in 1 2 3 4 5 6 7 8; do echo \"error $i\" >&2; done\nexit 1\n",
+         "exit status 1; the text is unchanged.\n\nerror 3\nerror 4\nerror 5\nerror 6\nerror 7\nerror 8"},
+        {"echo output\nkill -9 $$\n", "was ended by signal 9 (Killed)"},
+        // Error output is shown by its end only, and its bytes need not be text.
+        {"head -c 100000 /dev/zero | tr '\\0' x >&2\nprintf '\\n\\377 last\\n' >&2\nexit 2\n",
+         "\n\n\u2026xxx"},
+        {"printf '\\377 last\\n' >&2\nexit 2\n", "\n\n\xEF\xBF\xBD last"},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.body);
+        std::unique_ptr<WAddonRun> run =
+            WAddon(script("fails.sh", std::string("#!/bin/sh\n") + each.body)).start(u"keep", {0, 4}, std::nullopt);
+        while (!run->poll(-1)) {
+        }
+        EXPECT_EQ(run->result().replacement(), nullptr);
+        EXPECT_EQ(run->result().text, std::nullopt);
+        EXPECT_NE(run->result().message.find("\u201Cfails.sh\u201D"), std::string::npos) << run->result().message;
+        EXPECT_NE(run->result().message.find(each.said), std::string::npos) << run->result().message;
+        EXPECT_LT(run->result().message.size(), 2200u);
+    }
+    // A script that succeeds may write to its error output as it likes.
+    WReplaceType type = WReplaceSelection;
+    EXPECT_EQ(utf8(WAddon(script("warns.sh", "#!/bin/sh\necho warning >&2\necho fine\n"))
+                       .runAddonFor(u"x", {0, 1}, &type, std::nullopt)),
+              "fine\r");
+}
+
+TEST_F(AddonTest, ASettingFileReplacedByAFifoALinkOrAFolderIsNotWaitedFor)
+{
+    std::ofstream(folder / "target") << "FUNC=REPLACEALL";
+    const char* replacements[] = {
+        "rm \"$TMPSETTING\"; mkfifo \"$TMPSETTING\"",
+        "rm \"$TMPSETTING\"; ln -s \"$PWD/target\" \"$TMPSETTING\"",
+        "rm \"$TMPSETTING\"; mkdir \"$TMPSETTING\"",
+        "head -c 200000 /dev/zero > \"$TMPSETTING\"",
+    };
+    for (const char* replacement : replacements) {
+        SCOPED_TRACE(replacement);
+        fs::path addon = script("swap.sh", std::string("#!/bin/sh\n") + replacement + "\necho \"$TMPSETTING\"\n");
+        std::atomic<bool> done = false;
+        std::optional<std::u16string> output;
+        WReplaceType type = WReplaceSelection;
+        std::thread runner([&] {
+            output = WAddon(addon).runAddonFor(u"x", {0, 1}, &type, std::nullopt);
+            done = true;
+        });
+        for (int i = 0; i < 500 && !done; ++i)
+            usleep(10000);
+        if (!done) {
+            // Hung on the FIFO: give it a writer so the test itself can end.
+            ADD_FAILURE() << "reading the setting file blocked";
+            for (const auto& entry : fs::directory_iterator("/tmp"))
+                if (fs::is_fifo(entry.status()))
+                    close(open(entry.path().c_str(), O_WRONLY | O_NONBLOCK));
+        }
+        runner.join();
+        ASSERT_TRUE(output);
+        EXPECT_EQ(type, WReplaceSelection);  // nothing was read, so the caller's kind stands
+        // Whatever the script made there is cleared away with the run (a folder
+        // it made is its own business, but a FIFO or link must not linger).
+        std::string name = utf8(output);
+        name.pop_back();
+        std::error_code error;
+        if (!fs::is_directory(fs::symlink_status(name, error)))
+            EXPECT_FALSE(fs::exists(fs::symlink_status(name, error))) << name;
+        else
+            fs::remove(name, error);
+    }
+}
+
+TEST(AddonSettingTest, TheFirstWordsOfTheSettingChooseTheKind)
+{
+    EXPECT_EQ(WAddon::replaceTypeOfSetting(u"FUNC=INSERT\n"), WReplaceSelection);
+    EXPECT_EQ(WAddon::replaceTypeOfSetting(u"FUNC=REPLACEALL"), WReplaceAll);
+    EXPECT_EQ(WAddon::replaceTypeOfSetting(u"FUNC=NOTOUCH trailing"), WNoTouch);
+    for (std::u16string_view other : {u"", u"FUNC=", u" FUNC=INSERT", u"func=insert", u"FUNC=REPLACE"})
+        EXPECT_EQ(WAddon::replaceTypeOfSetting(other), std::nullopt);
 }
