@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "platform/WLog.h"
 #include "syntax/WUnitScan.h"
@@ -10,10 +11,6 @@
 namespace {
 
 constexpr std::u16string_view kKeywordSeparators = u", \t\r\n";
-
-// From this length on, a range is painted in one pass over the storage's runs
-// rather than token by token.
-constexpr uint32_t kLongRange = 1u << 16;
 
 WColorSyntaxServer::PreferenceColors& preferenceColors() {
     static WColorSyntaxServer::PreferenceColors source;
@@ -41,6 +38,23 @@ std::optional<FileNames> filesOfType(int32_t type) {
 
 bool allPresent(std::initializer_list<std::optional<WColor>> colors) {
     return std::all_of(colors.begin(), colors.end(), [](const auto& c) { return c.has_value(); });
+}
+
+// The first line end in [from, to); to when there is none.
+uint32_t findReturn(std::u16string_view text, uint32_t from, uint32_t to) {
+    if (from >= to) return to;
+    uint32_t found = wscan::findAny(text, from, to, u'\r', u'\n', u'\u2028');
+    return wscan::findAny(text, from, found, u'\u2029', u'\u2029', u'\u2029');
+}
+
+uint32_t lineStartOf(std::u16string_view text, uint32_t position) {
+    while (position > 0 && !wscan::isReturn(text[position - 1])) --position;
+    return position;
+}
+
+WRange unite(WRange a, WRange b) {
+    uint32_t from = std::min(a.location, b.location);
+    return {from, std::max(a.maxRange(), b.maxRange()) - from};
 }
 
 }  // namespace
@@ -110,6 +124,53 @@ WColorSyntaxServer::WColorSyntaxServer(WTextStorage* storage, int32_t type) {
     setTextStorage(storage);
 }
 
+WColorSyntaxServer::~WColorSyntaxServer() {
+    if (mTextStorage) mTextStorage->removeListener(this);
+}
+
+void WColorSyntaxServer::setTextStorage(WTextStorage* storage) {
+    if (mTextStorage) mTextStorage->removeListener(this);
+    mTextStorage = storage;
+    if (mTextStorage) mTextStorage->addListener(this);
+    mSynced = false;
+}
+
+void WColorSyntaxServer::textStorageWillDisappear(WTextStorage& storage) {
+    if (&storage == mTextStorage) mTextStorage = nullptr;
+    mSynced = false;
+}
+
+void WColorSyntaxServer::textStorageDidReplaceCharacters(WTextStorage& storage, WRange oldRange,
+                                                         uint32_t newLength) {
+    if (!mSynced) return;
+    const uint32_t oldLength = storage.length() - newLength + oldRange.length;
+    const uint32_t location = oldRange.location;
+    const uint32_t oldEnd = oldRange.maxRange();
+    const uint32_t newEnd = location + newLength;
+    auto moved = [&](uint32_t x) { return x >= oldEnd ? x - oldRange.length + newLength : std::min(x, newEnd); };
+    WRange dirty{location, newLength};
+    if (mDirty) {
+        const uint32_t from = std::min(mDirty->location, location);
+        dirty = unite(dirty, {from, moved(mDirty->maxRange()) - from});
+    }
+    // Steps touched by the edit are forgotten, and what they covered is recoloured.
+    auto first = std::upper_bound(mCarried.begin(), mCarried.end(), location,
+                                  [](uint32_t x, const Carry& c) { return x < c.to; });
+    // The last step, up to the end of the text, goes on into what is added there.
+    if (first != mCarried.begin() && location == oldLength && std::prev(first)->to == oldLength) --first;
+    auto last = first;
+    for (; last != mCarried.end() && last->from < oldEnd; ++last) {
+        const uint32_t from = std::min(last->from, location);
+        dirty = unite(dirty, {from, moved(last->to) - from});
+    }
+    for (auto c = last; c != mCarried.end(); ++c) {
+        c->from = c->from - oldRange.length + newLength;
+        c->to = c->to - oldRange.length + newLength;
+    }
+    mCarried.erase(first, last);
+    mDirty = dirty;
+}
+
 void WColorSyntaxServer::setTextType(int32_t type) {
     if (type < kPlain || type > kRubyScript) {
         WLog::write("WColorSyntaxServer::setTextType - non-supported type.");
@@ -123,6 +184,7 @@ void WColorSyntaxServer::resetSettings() {
     mSettings.reset();
     mKeywords.reset();
     mPrevCommentCount = 0;
+    mSynced = false;
     std::optional<FileNames> files = filesOfType(mTextType);
     if (!files) {
         WLog::write("WColorSyntaxServer::resetSettings - non-supported type.");
@@ -240,30 +302,10 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
         WLog::write("WColorSyntaxServer::validateColorSyntaxHTML - invalid color.");
         return;
     }
-    range = checkMultiLineCommentCountWithHead(u"<!--", u"-->") ? wholeText() : lineRange(range);
-    if (range.length >= kLongRange) {
-        // A long range (a whole text): the scanner's pieces come in text order without
-        // overlapping, so they are painted as they come, with no class lists kept and merged.
-        mTextStorage->paintForegroundColors(range, *colors, [&](auto paint) {
-            scanMarkupColors(mTextStorage->string(), range, paint);
-        });
-        return;
-    }
-    const WModeSettings* s = mSettings.get();
-    const WColor quote = *s->doublequoteColor();
-    WRangeDictionary classes = WStringUtils::rangesOfHMLSyntaxWith(mTextStorage->string(), range, nullptr);
-    paintClasses({{&classes["single_quote"], quote},
-                         {&classes["double_quote"], quote},
-                         {&classes["tags"], *s->tagColor()},
-                         {&classes["comments"], *s->commentColor()},
-                         {&classes["others"], *s->baseColor()},
-                         {&classes["refs"], *s->refColor()}});
-}
-
-void WColorSyntaxServer::paintClasses(const std::vector<std::pair<const WRangeArray*, WColor>>& classes) {
-    for (const auto& [ranges, color] : classes) {
-        for (const WRangeObj& r : *ranges) setForegroundColorWith(color, r.range());
-    }
+    const std::u16string& text = mTextStorage->string();
+    recolour(range, *colors, [&](WRange part, auto&& paint, auto&& settle) {
+        scanMarkupColors(text, part, paint, settle);
+    });
 }
 
 void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {
@@ -332,12 +374,15 @@ wscan::ScriptScanRules WColorSyntaxServer::scanRules(const ScriptRules& rules, w
 }
 
 bool WColorSyntaxServer::wholeTextIsOneComment(const ScriptRules& rules) const {
+    // Only the first comment can start at the start; the walk ends with it.
+    const std::u16string& text = mTextStorage->string();
+    if (!wscan::matchesAt(text, 0, mTextStorage->length(), rules.head)) return false;
     bool whole = false;
     const uint32_t length = mTextStorage->length();
-    wscan::walkMultiComments(mTextStorage->string(), rules.head, rules.tail, wholeText(), false,
-                             [&](WRange comment) {
-                                 if (comment.location == 0 && comment.maxRange() >= length) whole = true;
-                             });
+    wscan::walkMultiComments(text, rules.head, rules.tail, wholeText(), false, [&](WRange comment) {
+        whole = comment.location == 0 && comment.maxRange() >= length;
+        return false;
+    });
     return whole;
 }
 
@@ -355,61 +400,93 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
         if (mSettings && rules.checksBracketColor) mSettings->printToStream();
         return;
     }
-    const WModeSettings* s = mSettings.get();
-    const std::u16string& text = mTextStorage->string();
-    const WColor commentColor = *s->commentColor();
-
-    if (!rules.head.empty()) {
-        // One walk over the whole text serves both the containment shortcut and the
-        // comment count: they look at the same closed comments.
-        std::optional<WRange> container;
-        uint32_t count = 0;
-        // Typing strictly between a comment's head and tail changes nothing
-        // outside it; an edit that makes, moves or ends a comment can recolour
-        // what follows it.
-        const uint32_t head = static_cast<uint32_t>(rules.head.size());
-        const uint32_t tail = static_cast<uint32_t>(rules.tail.size());
-        wscan::walkMultiComments(text, rules.head, rules.tail, wholeText(), false, [&](WRange comment) {
-            ++count;
-            if (!container && comment.length >= head + tail && comment.location + head <= range.location &&
-                comment.maxRange() - tail >= range.maxRange())
-                container = comment;
-        });
-        if (container && count == mPrevCommentCount) {
-            setForegroundColorWith(commentColor, *container);
-            return;
-        }
-        if (count != mPrevCommentCount) {
-            mPrevCommentCount = count;
-            range = wholeText();
-        } else {
-            range = lineRange(range);
-        }
-    } else {
-        range = lineRange(range);
-    }
-
-    if (range.length >= kLongRange) {
-        // A long range (a whole text): the scanner's pieces come in text order without
-        // overlapping, so they are painted as they come, with no class lists kept and merged.
-        wscan::KeywordSet keywordSet;
-        const wscan::ScriptScanRules scan = scanRules(rules, keywordSet);
-        mTextStorage->paintForegroundColors(range, palette->colors, [&](auto paint) {
-            scanScriptColors(text, range, scan, *palette, paint);
-        });
+    if (!rules.head.empty() && wholeTextIsOneComment(rules)) {
+        // Coloured as that comment alone; the scan's steps are then unknown.
+        setForegroundColorWith(*mSettings->commentColor(), wholeText());
+        mSynced = false;
         return;
     }
-    const std::vector<std::u16string>* keywords =
-        mKeywords && mKeywords->keywords() ? &*mKeywords->keywords() : nullptr;
-    WRangeDictionary classes = WStringUtils::rangesOfColorSyntaxWith(
-        text, range, rules.head, rules.tail, rules.single, keywords, rules.variableHead, rules.tokenCharacters);
+    wscan::KeywordSet keywords;
+    const wscan::ScriptScanRules scan = scanRules(rules, keywords);
+    const std::u16string& text = mTextStorage->string();
+    recolour(range, palette->colors, [&](WRange part, auto&& paint, auto&& settle) {
+        scanScriptColors(text, part, scan, *palette, paint, settle);
+    });
+}
 
-    const WColor quote = *s->doublequoteColor();
-    std::vector<std::pair<const WRangeArray*, WColor>> order = {
-        {&classes["single_quote"], quote}, {&classes["double_quote"], quote}, {&classes["single_comment"], commentColor}};
-    if (rules.paintsMultiComments) order.push_back({&classes["multi_comment"], commentColor});
-    order.push_back({&classes["others"], *s->baseColor()});
-    if (rules.paintsVariables) order.push_back({&classes["variables"], *s->variableColor()});
-    order.push_back({&classes["keywords"], *s->keywordColor()});
-    paintClasses(order);
+template <typename Scan>
+void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& colors, Scan&& scan) {
+    const std::u16string& text = mTextStorage->string();
+    const auto length = static_cast<uint32_t>(text.size());
+    WRange dirty = mSynced ? (mDirty ? unite(range, *mDirty) : range) : wholeText();
+    dirty.length = std::min(dirty.maxRange(), length) - dirty.location;
+    mDirty.reset();
+
+    // Start at a line start where the scan carries nothing over from before.
+    uint32_t start = lineStartOf(text, dirty.location);
+    auto held = std::upper_bound(mCarried.begin(), mCarried.end(), start,
+                                 [](uint32_t x, const Carry& c) { return x < c.to; });
+    if (held != mCarried.end() && held->from < start) start = held->from;
+    const uint32_t reach = dirty.maxRange();
+    const bool whole = start == 0 && reach >= length;
+
+    // The scan may stop at the first line start past the edits (its line end
+    // unchanged text) where neither it nor the old scan carries anything over:
+    // from there on both see the same text from the same state.
+    std::vector<Carry> found;
+    uint32_t settled = start;  // where the last step that carries nothing ended
+    uint32_t stop = length;
+    auto settle = [&](uint32_t from, uint32_t to) -> uint32_t {
+        if (from > settled + 1 && findReturn(text, settled, from - 1) < from - 1) found.push_back({settled, from});
+        settled = to;
+        if (whole) return wscan::kScanOn;
+        for (uint32_t x = std::max(from, reach + 1); x <= to;) {
+            const uint32_t lineEnd = findReturn(text, x - 1, to);
+            if (lineEnd >= to) break;
+            x = lineEnd + 1;
+            auto old = std::upper_bound(mCarried.begin(), mCarried.end(), x,
+                                        [](uint32_t p, const Carry& c) { return p < c.to; });
+            if (old == mCarried.end() || old->from >= x) {
+                stop = x;
+                return x;
+            }
+            x = old->to;
+        }
+        return wscan::kScanOn;
+    };
+
+    if (whole) {
+        // Painted as the scanner goes, with no list of pieces kept.
+        mTextStorage->paintForegroundColors(wholeText(), colors, [&](auto paint) {
+            uint32_t painted = 0;
+            scan(wholeText(), [&](uint32_t location, uint32_t size, uint32_t color) {
+                if (location > painted) paint(painted, location - painted, WTextStorage::kNoColor);
+                paint(location, size, color);
+                painted = location + size;
+            }, settle);
+            if (painted < length) paint(painted, length - painted, WTextStorage::kNoColor);
+        });
+    } else {
+        std::vector<WTextStorage::ColorSpan> pieces;
+        uint32_t painted = start;
+        scan(WRange{start, length - start}, [&](uint32_t location, uint32_t size, uint32_t color) {
+            if (location > painted) pieces.push_back({painted, location - painted, WTextStorage::kNoColor});
+            pieces.push_back({location, size, color});
+            painted = location + size;
+        }, settle);
+        if (painted < stop) pieces.push_back({painted, stop - painted, WTextStorage::kNoColor});
+        mTextStorage->setForegroundColors({start, stop - start}, pieces, colors);
+    }
+    // The last step, up to the end of the text, may be cut short by the end (an
+    // open quote, a name too near it): it is kept so that adding to the text
+    // recolours it.
+    if (stop == length && settled < length) found.push_back({settled, length});
+
+    auto from = std::lower_bound(mCarried.begin(), mCarried.end(), start,
+                                 [](const Carry& c, uint32_t x) { return c.from < x; });
+    auto to = std::lower_bound(from, mCarried.end(), stop, [](const Carry& c, uint32_t x) { return c.from < x; });
+    if (stop == length) to = mCarried.end();
+    from = mCarried.erase(from, to);
+    mCarried.insert(from, found.begin(), found.end());
+    mSynced = true;
 }

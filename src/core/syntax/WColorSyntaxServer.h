@@ -15,9 +15,11 @@
 #include "text/WStringUtils.h"
 
 // The colouring engine of one document: after each edit it recolours the edited
-// lines (or the whole text when the number of closed multi-line comments
-// changed) by the rules of the document's text type.
-class WColorSyntaxServer {
+// lines by the rules of the document's text type. For HTML and the script types
+// it goes on past them as far as the edit reaches: through a quote, comment or
+// tag it opened or closed, until the scan is back in step with the colours the
+// text had, so that the colours always equal those of colouring the text afresh.
+class WColorSyntaxServer : private WTextStorageListener {
 public:
     // Text types the engine colours (the document's text-type numbers).
     enum : int32_t {
@@ -32,10 +34,13 @@ public:
     static std::unique_ptr<WColorSyntaxServer> colorSyntaxServerWithTextStorage(WTextStorage* storage,
                                                                                 int32_t type);
     WColorSyntaxServer(WTextStorage* storage, int32_t type);
+    ~WColorSyntaxServer() override;
+    WColorSyntaxServer(const WColorSyntaxServer&) = delete;
+    WColorSyntaxServer& operator=(const WColorSyntaxServer&) = delete;
 
     void setTextType(int32_t type);
     int32_t textType() const { return mTextType; }
-    void setTextStorage(WTextStorage* storage) { mTextStorage = storage; }
+    void setTextStorage(WTextStorage* storage);
     WTextStorage* textStorage() const { return mTextStorage; }
     const WModeSettings* settings() const { return mSettings.get(); }
     const WKeywords* keywords() const { return mKeywords.get(); }
@@ -106,14 +111,17 @@ private:
     // HTML's colours by the index scanMarkupColors hands out; none when one is missing.
     std::optional<std::vector<WColor>> markupColors() const;
     // The markup scan over range as paint(location, length, colour index) calls in
-    // text order, the pieces never overlapping.
-    template <typename Paint>
-    static void scanMarkupColors(std::u16string_view text, WRange range, Paint&& paint) {
+    // text order, the pieces never overlapping; settle is the scanner's hook.
+    template <typename Paint, typename Settle = wscan::NeverSettle>
+    static void scanMarkupColors(std::u16string_view text, WRange range, Paint&& paint, Settle&& settle = {}) {
         using wscan::MarkupClass;
         static constexpr uint32_t kColorOf[] = {0, 1, 2, 3, 3, 4};  // by MarkupClass
-        wscan::scanMarkup(text, range, [&](MarkupClass kind, uint32_t location, uint32_t length) {
-            paint(location, length, kColorOf[static_cast<size_t>(kind)]);
-        });
+        wscan::scanMarkup(
+            text, range,
+            [&](MarkupClass kind, uint32_t location, uint32_t length) {
+                paint(location, length, kColorOf[static_cast<size_t>(kind)]);
+            },
+            settle);
     }
     // A script type's colours: colors, and each class's index into them (kUnpainted:
     // the class keeps whatever colour it had).
@@ -128,21 +136,31 @@ private:
     wscan::ScriptScanRules scanRules(const ScriptRules& rules, wscan::KeywordSet& keywords) const;
     // The script scan over range as paint(location, length, colour index) calls in
     // text order, the pieces never overlapping; unpainted classes are left out.
-    template <typename Paint>
+    template <typename Paint, typename Settle = wscan::NeverSettle>
     static void scanScriptColors(std::u16string_view text, WRange range, const wscan::ScriptScanRules& rules,
-                                 const ScriptPalette& palette, Paint&& paint) {
-        wscan::scanScript(text, range, rules, [&](wscan::ScriptClass kind, uint32_t location, uint32_t length) {
-            uint32_t color = palette.colorOf[static_cast<size_t>(kind)];
-            if (color != kUnpainted) paint(location, length, color);
-        });
+                                 const ScriptPalette& palette, Paint&& paint, Settle&& settle = {}) {
+        wscan::scanScript(
+            text, range, rules,
+            [&](wscan::ScriptClass kind, uint32_t location, uint32_t length) {
+                uint32_t color = palette.colorOf[static_cast<size_t>(kind)];
+                if (color != kUnpainted) paint(location, length, color);
+            },
+            settle);
     }
     // Whether one closed multi-line comment covers the whole text (it is then coloured
     // as that comment alone).
     bool wholeTextIsOneComment(const ScriptRules& rules) const;
-    // Paints classes in order, later ones over earlier ones, piece by piece (for short
-    // ranges; long ones are painted in one pass as the scanners walk them).
-    void paintClasses(const std::vector<std::pair<const WRangeArray*, WColor>>& classes);
     void colourScript(WRange range, const ScriptRules& rules);
+    // Recolours from the start of the line holding range (and every edit since the
+    // last recolouring) on, until the scan, past them, meets a line start where the
+    // old colours were in step with it; the whole text when nothing is known of
+    // the old colours. scan(range, paint, settle) runs the type's scanner over
+    // range with paint(location, length, colour index) and the scanner's settle hook.
+    template <typename Scan>
+    void recolour(WRange range, const std::vector<WColor>& colors, Scan&& scan);
+
+    void textStorageDidReplaceCharacters(WTextStorage& storage, WRange oldRange, uint32_t newLength) override;
+    void textStorageWillDisappear(WTextStorage& storage) override;
     WRange lineRange(WRange range) const;
     WRange wholeText() const;
 
@@ -151,6 +169,18 @@ private:
     WTextStorage* mTextStorage = nullptr;
     int32_t mTextType = 0;
     uint32_t mPrevCommentCount = 0;
+
+    // What the last recolourings left known of the scan over the whole text: the
+    // steps that carry it over a line end (a quote, comment or tag running over
+    // lines), sorted; a line start strictly inside one is not a place where a scan
+    // can start afresh. Valid while mSynced; edits since are gathered in mDirty.
+    struct Carry {
+        uint32_t from;
+        uint32_t to;
+    };
+    std::vector<Carry> mCarried;
+    bool mSynced = false;
+    std::optional<WRange> mDirty;
 };
 
 template <typename Fn>

@@ -16,8 +16,14 @@ enum class MarkupClass : uint8_t { Tags, Comments, Others, SingleQuote, DoubleQu
 // overlap, so a caller can paint them as they come without sorting or keeping
 // them. Tags and quotes inside a tag never come empty; the others are skipped
 // when empty.
-template <typename Put>
-void scanMarkup(std::u16string_view text, WRange range, Put&& put) {
+//
+// Outside tags, comments and references the scanner carries nothing but its
+// position: a scan started anywhere in such a stretch gives the same pieces from
+// there on. For each stretch [from, to] it calls settle(from, to); an answer
+// other than kScanOn, a position inside the stretch, ends the scan there, the
+// pieces delivered covering the range up to it.
+template <typename Put, typename Settle = NeverSettle>
+void scanMarkup(std::u16string_view text, WRange range, Put&& put, Settle&& settle = {}) {
     const uint32_t end = range.maxRange();
     // Whatever lies between classified pieces goes to the others.
     uint32_t pending = range.location;
@@ -32,7 +38,12 @@ void scanMarkup(std::u16string_view text, WRange range, Put&& put) {
     uint32_t p = range.location;
     while (p < end) {
         // Jump to the next unit that can start something; what lies between stays pending.
+        const uint32_t from = p;
         p = findAny(text, p, end, u'<', u'&', u'<');
+        if (uint32_t stop = settle(from, p); stop != kScanOn) {
+            p = stop;
+            break;
+        }
         if (p >= end) break;
         if (text[p] == u'<' && matchesAt(text, p, end, u"<!--")) {
             uint32_t close = find(text, p, end, u"-->");

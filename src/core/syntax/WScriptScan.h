@@ -50,8 +50,14 @@ struct ScriptScanRules {
 // put(ScriptClass, location, length). The pieces come in text order and never
 // overlap; stretches that are skipped (escapes, quote-like literals, regular
 // expressions, the line end after a comment) are in no class.
-template <typename Put>
-void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& rules, Put&& put) {
+//
+// Between two steps the scanner carries nothing but its position, so a scan
+// started there gives the same pieces from there on. At each such position p it
+// calls settle(p, p); an answer other than kScanOn (it must be p) ends the scan
+// there, the pieces delivered covering the range up to p.
+template <typename Put, typename Settle = NeverSettle>
+void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& rules, Put&& put,
+                Settle&& settle = {}) {
     static constexpr std::u16string_view kOpeners = u"([{<";
     static constexpr std::u16string_view kClosers = u")]}>";
     static constexpr std::u16string_view kLiteralLetters = u"QqxrwWs";
@@ -94,6 +100,7 @@ void scanScript(std::u16string_view text, WRange range, const ScriptScanRules& r
 
     uint32_t p = range.location;
     while (p < end) {
+        if (settle(p, p) != kScanOn) break;
         const char16_t c = text[p];
         if (c == u'\\') {
             p += 2;

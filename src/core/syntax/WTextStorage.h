@@ -204,7 +204,9 @@ public:
         addAttribute(WAttributeName::BackgroundColor, color, range);
     }
     // Paints a long range in one pass. spans lie inside range, in text order, without
-    // overlapping; each gives its stretch colors[color]. The rest keeps its colour.
+    // overlapping; each gives its stretch colors[color], or no colour for kNoColor.
+    // The rest keeps its colour.
+    static constexpr uint32_t kNoColor = UINT32_MAX;
     struct ColorSpan {
         uint32_t location;
         uint32_t length;
@@ -219,7 +221,7 @@ public:
         const std::vector<uint32_t> values = foregroundValues(colors);
         WAttributeRuns::Repaint repaint(runs(WAttributeName::ForegroundColor), range);
         produce([&](uint32_t location, uint32_t length, uint32_t color) {
-            repaint.paint(location, length, values[color]);
+            repaint.paint(location, length, color == kNoColor ? 0 : values[color]);
         });
         WRange changed = repaint.finish();
         if (changed.length > 0) noteAttributeChange(changed);

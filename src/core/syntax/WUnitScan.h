@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,6 +13,14 @@
 // Small walking helpers of the scanners. Every search stays inside [from, end):
 // a delimiter counts only when all of its units lie there.
 namespace wscan {
+
+// What a scanner's settle hook answers to let the scan go on.
+constexpr uint32_t kScanOn = UINT32_MAX;
+
+// A settle hook that never stops the scan.
+struct NeverSettle {
+    uint32_t operator()(uint32_t, uint32_t) const { return kScanOn; }
+};
 
 inline bool isReturn(char16_t c) { return c == u'\r' || c == u'\n' || c == 0x2028 || c == 0x2029; }
 
@@ -58,7 +67,8 @@ inline uint32_t find(std::u16string_view text, uint32_t from, uint32_t end, std:
 // Walks [range) for closed multi-line comments and hands each to deliver. Unless
 // quotes are ignored, a quote skips to its partner (or the range end), inside
 // comments too, with no escape character; the unit right after a closing quote
-// is then tested for head and tail only.
+// is then tested for head and tail only. A deliver answering a bool ends the
+// walk when it answers false.
 template <typename Emit>
 void walkMultiComments(std::u16string_view text, std::u16string_view head, std::u16string_view tail,
                        WRange range, bool ignoreQuotes, Emit&& deliver) {
@@ -86,7 +96,11 @@ void walkMultiComments(std::u16string_view text, std::u16string_view head, std::
         if (inComment && matchesAt(text, p, end, tail)) {
             inComment = false;
             p += static_cast<uint32_t>(tail.size());
-            deliver(WRange{start, p - start});
+            if constexpr (std::is_same_v<decltype(deliver(WRange{})), bool>) {
+                if (!deliver(WRange{start, p - start})) return;
+            } else {
+                deliver(WRange{start, p - start});
+            }
             continue;
         }
         ++p;

@@ -70,29 +70,32 @@ protected:
 
 }  // namespace
 
-TEST_F(ColorSyntaxServerTest, HtmlRecoloursWholeTextOnlyWhenTheCommentCountChanges) {
+TEST_F(ColorSyntaxServerTest, HtmlRecoloursAsFarAsAnEditReaches) {
     std::u16string text = u"<p>one</p>\r<!-- c -->\rtwo &amp;\rthree\r";
     open(text, WColorSyntaxServer::kHTML);
-    EXPECT_EQ(engine->prevCommentCount(), 1u);
     EXPECT_EQ(at(u"<p>"), kTag);
     EXPECT_EQ(at(u"one"), kBase);
     EXPECT_EQ(at(u"<!--"), kComment);
     EXPECT_EQ(at(u"&amp;"), kRef);
     EXPECT_EQ(*storage.attributesAtIndex(0).font, font);
 
-    // "<!--" opens a comment that is not closed: only that line is recoloured.
+    // "<!--" opens a comment that is not closed: it runs over the following lines
+    // to the end, and what lies before the edited line keeps its colours.
     mark();
     uint32_t line3 = static_cast<uint32_t>(storage.string().find(u"two"));
     type(line3, u"<!--");
     EXPECT_TRUE(marked(0, line3));
-    EXPECT_EQ(at(line3), kComment);
-    EXPECT_TRUE(marked(line3 + 14, storage.length()));  // the next line keeps its colours
+    for (uint32_t i = line3; i < storage.length(); ++i) EXPECT_EQ(at(i), kComment) << i;
 
-    // Its "-->" on a later line changes the count: the whole text is recoloured.
+    // Its "-->" on a later line closes it there: the comment's lines are
+    // recoloured, and the scan stops at the first line past the edit.
     mark();
     type(static_cast<uint32_t>(storage.string().find(u"three")) + 5, u"-->");
-    EXPECT_EQ(engine->prevCommentCount(), 2u);
-    EXPECT_EQ(at(u"<p>"), kTag);
+    EXPECT_TRUE(marked(0, line3));
+    EXPECT_EQ(at(u"<!--two"), kComment);
+    EXPECT_EQ(at(u"three"), kComment);
+    type(storage.length(), u"<b>x");
+    EXPECT_EQ(at(u"<b>"), kTag);
     EXPECT_EQ(at(u"three"), kComment);
 
     // A deletion gives an empty range, widened to its line.
@@ -148,7 +151,7 @@ TEST_F(ColorSyntaxServerTest, ShellScriptsAndPlainText) {
     WColorSyntaxServer::setPreferenceColors(nullptr);
 }
 
-TEST_F(ColorSyntaxServerTest, PhpClassesAndTheCommentContainmentShortcut) {
+TEST_F(ColorSyntaxServerTest, PhpClassesAndTypingInsideAComment) {
     std::u16string text = u"echo $name; // note\rx = 1; /* long\rcomment */ $y = 2;\rlast\r";
     open(text, WColorSyntaxServer::kPHP);
     EXPECT_EQ(at(u"echo"), kKeyword);
@@ -158,14 +161,17 @@ TEST_F(ColorSyntaxServerTest, PhpClassesAndTheCommentContainmentShortcut) {
     EXPECT_EQ(at(u"comment */"), kComment);
     EXPECT_EQ(at(u"$y"), kVariable);
 
-    // Typing inside the closed comment repaints that comment only, not the code around it.
+    // Typing inside the closed comment repaints the lines the comment spans, not
+    // the lines around them.
     mark();
     uint32_t inside = static_cast<uint32_t>(storage.string().find(u"long")) + 2;
     type(inside, u"#");
-    uint32_t from = static_cast<uint32_t>(storage.string().find(u"/* lo"));
-    uint32_t to = static_cast<uint32_t>(storage.string().find(u"*/")) + 2;
+    uint32_t from = static_cast<uint32_t>(storage.string().find(u"x = 1"));
+    uint32_t to = static_cast<uint32_t>(storage.string().find(u"last"));
     EXPECT_TRUE(marked(0, from));
-    for (uint32_t i = from; i < to; ++i) EXPECT_EQ(at(i), kComment) << i;
+    EXPECT_EQ(at(u"x = 1"), kBase);
+    for (uint32_t i = from + 7; i < storage.string().find(u"*/") + 2; ++i) EXPECT_EQ(at(i), kComment) << i;
+    EXPECT_EQ(at(u"$y"), kVariable);
     EXPECT_TRUE(marked(to, storage.length()));
     EXPECT_EQ(at(u"#"), kComment);  // "#" starts no comment in PHP, but here it is inside one
 }
@@ -179,11 +185,12 @@ TEST_F(ColorSyntaxServerTest, PerlRubyAndCss) {
     EXPECT_EQ(at(u"-b"), kVariable);  // "-" is a token character: one variable
 
     open(u"puts 1\r=begin\rdoc\r", WColorSyntaxServer::kRubyScript);
-    EXPECT_EQ(at(u"doc"), kComment);  // an open block runs to the end of what was scanned
+    EXPECT_EQ(at(u"doc"), kComment);  // an open block runs to the end of the text
     mark();
-    type(storage.length(), u"=end\r");
+    type(storage.length(), u"=end\r");  // what is added at the end goes into it
     EXPECT_EQ(at(u"doc"), kComment);
-    EXPECT_EQ(at(u"puts"), kKeyword);  // the whole text was recoloured
+    EXPECT_EQ(at(u"=end"), kComment);
+    EXPECT_EQ(at(u"puts"), kMarker);  // the edit cannot reach the first line
 
     open(u"a:hover { color: red; width: 50%; color: red; }", WColorSyntaxServer::kCSS);
     EXPECT_EQ(at(u"color:"), kKeyword);
@@ -251,17 +258,24 @@ TEST_F(ColorSyntaxServerTest, WholeTextPaintingMatchesLineByLinePainting) {
 }
 
 TEST_F(ColorSyntaxServerTest, AnEditThatOpensACommentRecoloursWhatFollowsIt) {
-    // The new comment ends inside what was a string, keeping the count of closed
-    // comments: the rest of the line leaves the string.
+    // The new comment ends inside what was a string: the rest of the line leaves
+    // the string, and its closing quote opens one that runs over the next line.
     open(u"echo \"a /**/ b\"; x\r/* c */\r", WColorSyntaxServer::kPHP);
     EXPECT_EQ(at(u"b\""), kQuote);
+    EXPECT_EQ(at(u"/* c"), kComment);
     type(0, u"/*");
     EXPECT_EQ(at(u"/*echo"), kComment);
     EXPECT_EQ(at(u"b\""), kBase);
     EXPECT_EQ(at(u"\"; x"), kQuote);
-    // Typing inside a comment's text stays inside it.
+    EXPECT_EQ(at(u"/* c"), kQuote);
+    // Typing inside the string stays inside it; taking the comment away again
+    // gives the first colours back.
     type(static_cast<uint32_t>(storage.string().find(u" c ")) + 1, u"d");
-    EXPECT_EQ(at(u"dc"), kComment);
+    EXPECT_EQ(at(u"dc"), kQuote);
+    storage.replaceCharactersInRange({0, 2}, u"");
+    engine->adjustColorSyntaxWithRange({0, 0}, &font);
+    EXPECT_EQ(at(u"b\""), kQuote);
+    EXPECT_EQ(at(u"/* dc"), kComment);
 }
 
 TEST_F(ColorSyntaxServerTest, FreshRunsAreWhatColouringAnUncolouredStorageGives) {
@@ -321,4 +335,58 @@ TEST_F(ColorSyntaxServerTest, FreshRunsAreWhatColouringAnUncolouredStorageGives)
     // The line-based types are coloured through the storage only.
     open(u"Chapter 1\r", WColorSyntaxServer::kIndex);
     EXPECT_FALSE(engine->forEachFreshRun([](const WColor*, WRange) { ADD_FAILURE(); }));
+}
+
+TEST_F(ColorSyntaxServerTest, EditsRecolourAsColouringTheTextAfreshDoes) {
+    using Runs = std::vector<std::pair<WRange, std::optional<WColor>>>;
+    auto runsOf = [](const WTextStorage& s) {
+        Runs runs;
+        s.forEachRun(WAttributeName::ForegroundColor, {0, s.length()}, [&](const WAttributeValue* v, WRange r) {
+            std::optional<WColor> c = v ? std::optional<WColor>(std::get<WColor>(*v)) : std::nullopt;
+            if (!runs.empty() && runs.back().second == c) runs.back().first.length += r.length;
+            else runs.push_back({r, c});
+        });
+        return runs;
+    };
+    struct Edit {
+        uint32_t at;  // UINT32_MAX: at the end
+        uint32_t replacing;
+        std::u16string_view text;
+    };
+    struct Case {
+        int32_t type;
+        std::u16string_view text;
+        std::vector<Edit> edits;
+    };
+    constexpr uint32_t kEnd = UINT32_MAX;
+    const Case cases[] = {
+        // A quote opened or closed runs over the lines after it, both ways.
+        {WColorSyntaxServer::kPHP, u"a = 1;\rb = 'x';\rc = 2;\r/* d */\re\r",
+         {{0, 0, u"'"}, {4, 0, u"'"}, {4, 1, u""}, {0, 1, u""}}},
+        // The input the fuzzer found: a quote hiding a comment head, then comments typed.
+        {WColorSyntaxServer::kPHP, u"<?php echo \"a /* b\"; ?>\r/* c */\r", {{16, 0, u"*/"}, {0, 0, u"/*"}}},
+        // Adding at the end of a text whose last step the end cut short: an open
+        // comment, a variable sign, a percent literal over the line end, an open tag.
+        {WColorSyntaxServer::kRubyScript, u"x\r=begin\rdoc\r", {{kEnd, 0, u"more\r"}, {kEnd, 0, u"=end\ry"}}},
+        {WColorSyntaxServer::kPHP, u"echo $\r", {{kEnd, 0, u"name"}, {kEnd, 0, u"\r$"}, {kEnd, 0, u"v"}}},
+        {WColorSyntaxServer::kPerlScript, u"print %\r", {{kEnd, 0, u"abc def\rnext"}}},
+        {WColorSyntaxServer::kHTML, u"<p>a</p>\r<a\r", {{kEnd, 0, u"href=\"x\r"}, {kEnd, 0, u"\">b</a>"}}},
+        // Tags and comments over lines, edited in the middle and at both ends.
+        {WColorSyntaxServer::kHTML, u"<div\rclass='a'>\rtext <!-- c\rd -->\r&amp\rx;\r",
+         {{1, 0, u">"}, {1, 1, u""}, {20, 0, u"--"}, {30, 3, u""}, {0, 0, u"<!--"}, {kEnd, 0, u"-->"}}},
+        // A text that becomes, and stops being, one comment.
+        {WColorSyntaxServer::kCSS, u"/* a\r\"b */\rc { color: red }\r", {{kEnd, 0, u"*/"}, {0, 0, u"p "}}},
+    };
+    for (const Case& c : cases) {
+        open(c.text, c.type);
+        for (const Edit& e : c.edits) {
+            const uint32_t at = e.at == kEnd ? storage.length() : e.at;
+            type(at, e.text, e.replacing);
+            WTextStorage fresh(storage.string());
+            auto freshEngine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&fresh, c.type);
+            freshEngine->adjustColorSyntaxWithRange({0, fresh.length()}, &font);
+            EXPECT_EQ(runsOf(storage), runsOf(fresh))
+                << "type " << c.type << ", text " << WStringUtils::toUtf8(storage.string());
+        }
+    }
 }
