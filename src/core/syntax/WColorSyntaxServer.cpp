@@ -200,6 +200,12 @@ WRange WColorSyntaxServer::lineRange(WRange range) const {
     return WStringUtils::lineRangeForRange(mTextStorage->string(), range);
 }
 
+WRange WColorSyntaxServer::editedLines(WRange range) const {
+    // Text that ends in a line end leaves what followed it on a line of its own.
+    if (range.maxRange() < mTextStorage->length()) ++range.length;
+    return lineRange(range);
+}
+
 void WColorSyntaxServer::adjustColorSyntaxWithRange(WRange range, const WFont* font) {
     if (!mTextStorage) return;
     // A range reaching past the text (a stale edit record) is cut to the text.
@@ -303,7 +309,7 @@ void WColorSyntaxServer::validateColorSyntaxHTML(WRange range) {
         return;
     }
     const std::u16string& text = mTextStorage->string();
-    recolour(range, *colors, [&](WRange part, auto&& paint, auto&& settle) {
+    recolour(range, *colors, WTextStorage::kNoColor, [&](WRange part, auto&& paint, auto&& settle) {
         scanMarkupColors(text, part, paint, settle);
     });
 }
@@ -314,7 +320,7 @@ void WColorSyntaxServer::validateColorSyntaxIndexed(WRange range) {
         WLog::write("WColorSyntaxServer::validateColorSyntaxIndexed - invalid color.");
         return;
     }
-    range = lineRange(range);
+    range = editedLines(range);
     mTextStorage->setForegroundColor(*s->baseColor(), range);
     mTextStorage->setBackgroundColor(*s->backgroundColor(), range);
     if (!mKeywords || !mKeywords->keywords()) return;
@@ -328,7 +334,7 @@ void WColorSyntaxServer::validateColorSyntaxWMarkup(WRange range) {
         WLog::write("WColorSyntaxServer::validateColorSyntaxWMarkup - invalid color.");
         return;
     }
-    range = lineRange(range);
+    range = editedLines(range);
     mTextStorage->setForegroundColor(*s->baseColor(), range);
     mTextStorage->setBackgroundColor(*s->backgroundColor(), range);
     setLineColorWithRange(range, u"*", *s->itemColor());
@@ -409,21 +415,25 @@ void WColorSyntaxServer::colourScript(WRange range, const ScriptRules& rules) {
     wscan::KeywordSet keywords;
     const wscan::ScriptScanRules scan = scanRules(rules, keywords);
     const std::u16string& text = mTextStorage->string();
-    recolour(range, palette->colors, [&](WRange part, auto&& paint, auto&& settle) {
+    recolour(range, palette->colors, palette->colorOf[static_cast<size_t>(wscan::ScriptClass::Others)],
+             [&](WRange part, auto&& paint, auto&& settle) {
         scanScriptColors(text, part, scan, *palette, paint, settle);
     });
 }
 
 template <typename Scan>
-void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& colors, Scan&& scan) {
+void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& colors, uint32_t others, Scan&& scan) {
     const std::u16string& text = mTextStorage->string();
     const auto length = static_cast<uint32_t>(text.size());
     WRange dirty = mSynced ? (mDirty ? unite(range, *mDirty) : range) : wholeText();
     dirty.length = std::min(dirty.maxRange(), length) - dirty.location;
     mDirty.reset();
 
-    // Start at a line start where the scan carries nothing over from before.
-    uint32_t start = lineStartOf(text, dirty.location);
+    // Start at a line start where the scan carries nothing over from before. The
+    // end of the text shapes the steps that begin in its last two units (a name
+    // sign there gets no class), so an edit that moves the end starts before them.
+    uint32_t start = lineStartOf(text, dirty.maxRange() < length ? dirty.location
+                                                                 : std::min(dirty.location, length - std::min(length, 2u)));
     auto held = std::upper_bound(mCarried.begin(), mCarried.end(), start,
                                  [](uint32_t x, const Carry& c) { return x < c.to; });
     if (held != mCarried.end() && held->from < start) start = held->from;
@@ -436,6 +446,9 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
     std::vector<Carry> found;
     uint32_t settled = start;  // where the last step that carries nothing ended
     uint32_t stop = length;
+    // Where the last piece the scanner handed over ends.
+    uint32_t lastTo = start;
+    auto note = [&](uint32_t location, uint32_t size, uint32_t) { lastTo = location + size; };
     auto settle = [&](uint32_t from, uint32_t to) -> uint32_t {
         if (from > settled + 1 && findReturn(text, settled, from - 1) < from - 1) found.push_back({settled, from});
         settled = to;
@@ -463,24 +476,43 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
                 if (location > painted) paint(painted, location - painted, WTextStorage::kNoColor);
                 paint(location, size, color);
                 painted = location + size;
+                note(location, size, color);
             }, settle);
             if (painted < length) paint(painted, length - painted, WTextStorage::kNoColor);
         });
     } else {
         std::vector<WTextStorage::ColorSpan> pieces;
         uint32_t painted = start;
-        scan(WRange{start, length - start}, [&](uint32_t location, uint32_t size, uint32_t color) {
-            if (location > painted) pieces.push_back({painted, location - painted, WTextStorage::kNoColor});
-            pieces.push_back({location, size, color});
-            painted = location + size;
-        }, settle);
+        for (;;) {
+            scan(WRange{start, length - start}, [&](uint32_t location, uint32_t size, uint32_t color) {
+                if (location > painted) pieces.push_back({painted, location - painted, WTextStorage::kNoColor});
+                pieces.push_back({location, size, color});
+                painted = location + size;
+                note(location, size, color);
+            }, settle);
+            // A step cut short by the end leaves uncoloured all the scanner had not
+            // handed over, which, when it handed nothing over, may begin before the
+            // start: then the scan is made again from the start of the text.
+            if (others == WTextStorage::kNoColor || stop < length || painted > start || start == 0 ||
+                start == length)
+                break;
+            start = 0;
+            pieces.clear();
+            found.clear();
+            settled = painted = lastTo = 0;
+        }
         if (painted < stop) pieces.push_back({painted, stop - painted, WTextStorage::kNoColor});
         mTextStorage->setForegroundColors({start, stop - start}, pieces, colors);
     }
     // The last step, up to the end of the text, may be cut short by the end (an
     // open quote, a name too near it): it is kept so that adding to the text
-    // recolours it.
-    if (stop == length && settled < length) found.push_back({settled, length});
+    // recolours it. So is, where a step that the end cuts short leaves the text
+    // before it uncoloured, all that the scanner had not handed over yet.
+    if (stop == length) {
+        uint32_t from = settled;
+        if (others != WTextStorage::kNoColor && lastTo < length) from = std::min(from, lastTo);
+        if (from < length) found.push_back({from, length});
+    }
 
     auto from = std::lower_bound(mCarried.begin(), mCarried.end(), start,
                                  [](const Carry& c, uint32_t x) { return c.from < x; });

@@ -156,12 +156,16 @@ private:
     // old colours were in step with it; the whole text when nothing is known of
     // the old colours. scan(range, paint, settle) runs the type's scanner over
     // range with paint(location, length, colour index) and the scanner's settle hook.
+    // others is the colour index of the text between classified pieces when a step
+    // cut short by the end of the text leaves it uncoloured (kNoColor: never).
     template <typename Scan>
-    void recolour(WRange range, const std::vector<WColor>& colors, Scan&& scan);
+    void recolour(WRange range, const std::vector<WColor>& colors, uint32_t others, Scan&& scan);
 
     void textStorageDidReplaceCharacters(WTextStorage& storage, WRange oldRange, uint32_t newLength) override;
     void textStorageWillDisappear(WTextStorage& storage) override;
     WRange lineRange(WRange range) const;
+    // The lines an edit that inserted range changed: those holding it and the unit after it.
+    WRange editedLines(WRange range) const;
     WRange wholeText() const;
 
     std::unique_ptr<WModeSettings> mSettings;

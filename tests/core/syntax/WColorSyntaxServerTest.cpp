@@ -374,6 +374,15 @@ TEST_F(ColorSyntaxServerTest, EditsRecolourAsColouringTheTextAfreshDoes) {
         // Tags and comments over lines, edited in the middle and at both ends.
         {WColorSyntaxServer::kHTML, u"<div\rclass='a'>\rtext <!-- c\rd -->\r&amp\rx;\r",
          {{1, 0, u">"}, {1, 1, u""}, {20, 0, u"--"}, {30, 3, u""}, {0, 0, u"<!--"}, {kEnd, 0, u"-->"}}},
+        // A literal that the end cuts short leaves all after the last class uncoloured,
+        // back over lines and past a keyword an edit breaks; the end moved by a
+        // deletion takes the class of a name sign just before it.
+        {WColorSyntaxServer::kCSS, u"p { color: red }\rx\ry 50%; z", {{4, 2, u""}, {0, 0, u"/*"}, {2, 0, u"*/"}}},
+        {WColorSyntaxServer::kRubyScript, u"\"\";$\rX", {{5, 1, u""}, {kEnd, 0, u"y"}}},
+        // Line-based colouring: text ending in a line end leaves the rest of its line
+        // on a line of its own.
+        {WColorSyntaxServer::kIndex, u"Chapter", {{3, 0, u"1\r\tS\rection\r"}, {0, 4, u""}}},
+        {WColorSyntaxServer::kWexelMarkup, u"* item", {{1, 0, u"\rx"}}},
         // A text that becomes, and stops being, one comment.
         {WColorSyntaxServer::kCSS, u"/* a\r\"b */\rc { color: red }\r", {{kEnd, 0, u"*/"}, {0, 0, u"p "}}},
     };
