@@ -6,7 +6,7 @@ set -eu
 src=$1
 out=$2
 rm -rf "$out"
-for t in bytes settings tag_file favorites plist range_archive scanners addon_setting; do
+for t in bytes settings tag_file favorites plist range_archive scanners addon_setting keys; do
   mkdir -p "$out/$t"
   if [ -d "$src/tests/fuzz/regressions/$t" ]; then
     cp "$src/tests/fuzz/regressions/$t"/* "$out/$t/" 2>/dev/null || true
@@ -110,3 +110,10 @@ for setting in FUNC=INSERT FUNC=REPLACEALL FUNC=NOTOUCH; do
 done
 printf '[Desktop Entry]\nName=Viewer\nExec="/usr/bin/x y" %%U --name=%%c 100%%%% %%k "a\\"b"\n[Other]\nExec=no\n' \
   > "$out/addon_setting/desktop-entry"
+# Keys: scheme, switches, selection, text up to 0xFF, then (key, modifiers) pairs.
+# Letters: a=0, b=1, ... z=25; Escape 52, Return 53; modifiers 2 Control, 3
+# Control-Shift, 4 Option, 0x10 composing, 0x80+ a scheme change.
+printf '\000\001\002\003ab Z\tab\r.xab\377\020\002\021\002\002\002\000\003\003\003\005\003\065\000\020\002' > "$out/keys/own"
+printf '\001\000\000\000ab\rZ x\r\377\064\000\025\000\064\000\064\000\003\000\027\002\022\002\027\002\012\002\064\000\012\002' > "$out/keys/emacs"
+printf '\002\001\005\002a b\r\tab\377\012\002\011\003\007\002\013\002\027\002\065\000\065\000' > "$out/keys/vi"
+printf '\000\001\000\000\t ab\r\377\003\002\003\202\064\000\025\000\003\242\021\002\065\020\003\002' > "$out/keys/switching"
