@@ -1,7 +1,7 @@
 // One character typed in the middle of a 10 MB document and recoloured through
 // the colouring engine, as the editor does after each keystroke: the text change
-// in the storage, the whole-text comment walk (containment and count), the line
-// scan and the painting. Reports the median and the worst edit.
+// in the storage, the scan from the edited line until it is back in step with the
+// old colours, and the painting. Reports the median and the worst edit.
 //
 // WEXEL_BENCH_HTML names a real HTML file to build the document from (the
 // script bench/syntax.sh passes Debian's reference manual); without it a
@@ -125,7 +125,42 @@ void typeInTheMiddle(benchmark::State& state, std::u16string text, int32_t type,
     state.counters["MB"] = storage.length() * 2 / 1e6;  // in memory, UTF-16
 }
 
-// Closing a comment changes the comment count: the whole text is recoloured.
+// A comment head put in and taken out again at a few spots: each edit recolours
+// as far as the comment runs, up to the next comment's tail (64 KB on at most).
+void openAndCloseComments(benchmark::State& state, std::u16string text, int32_t type, std::u16string_view head,
+                          std::vector<std::u16string> spots) {
+    WTextStorage storage(text);
+    text.clear();
+    auto engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, type);
+    WFont font{"Monospace", 13};
+    engine->adjustColorSyntaxWithRange({0, storage.length()}, &font);
+    std::vector<uint32_t> places;
+    for (const std::u16string& spot : spots) {
+        size_t found = storage.string().find(spot, storage.length() / 2);
+        if (found != std::u16string::npos) places.push_back(static_cast<uint32_t>(found));
+    }
+    std::vector<double> cpu;
+    size_t step = 0;
+    const auto size = static_cast<uint32_t>(head.size());
+    for (auto _ : state) {
+        uint32_t place = places[(step / 2) % places.size()];
+        double cpuStart = threadMilliseconds();
+        if (step % 2 == 0) {
+            storage.replaceCharactersInRange({place, 0}, head);
+            engine->adjustColorSyntaxWithRange({place, size}, &font);
+        } else {
+            storage.replaceCharactersInRange({place, size}, u"");
+            engine->adjustColorSyntaxWithRange({place, 0}, &font);
+        }
+        cpu.push_back(threadMilliseconds() - cpuStart);
+        ++step;
+    }
+    std::sort(cpu.begin(), cpu.end());
+    state.counters["cpu_median_ms"] = cpu[cpu.size() / 2];
+    state.counters["cpu_worst_ms"] = cpu.back();
+}
+
+// The whole text recoloured, as on opening and by the redraw command.
 void recolourWhole(benchmark::State& state, std::u16string text, int32_t type) {
     WTextStorage storage(text);
     text.clear();
@@ -145,6 +180,12 @@ void BM_TypeIntoPhp(benchmark::State& state) {
     typeInTheMiddle(state, phpDocument(), WColorSyntaxServer::kPHP,
                     {u"    $name", u"'guest", u"keep the old", u" fall back"});
 }
+void BM_OpenCommentInHtml(benchmark::State& state) {
+    openAndCloseComments(state, htmlDocument(), WColorSyntaxServer::kHTML, u"<!--", {u"<p>", u"<a href"});
+}
+void BM_OpenCommentInPhp(benchmark::State& state) {
+    openAndCloseComments(state, phpDocument(), WColorSyntaxServer::kPHP, u"/*", {u"    $name", u"    return"});
+}
 void BM_RecolourWholeHtml(benchmark::State& state) {
     recolourWhole(state, htmlDocument(), WColorSyntaxServer::kHTML);
 }
@@ -153,5 +194,7 @@ void BM_RecolourWholeHtml(benchmark::State& state) {
 
 BENCHMARK(BM_TypeIntoHtml)->Iterations(400)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TypeIntoPhp)->Iterations(400)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCommentInHtml)->Iterations(40)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_OpenCommentInPhp)->Iterations(40)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecolourWholeHtml)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();

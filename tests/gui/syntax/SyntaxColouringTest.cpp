@@ -78,28 +78,33 @@ const char* kHtml =
 
 }  // namespace
 
-TEST_F(SyntaxColouringTest, OpeningAnHtmlCommentRecoloursOnlyItsLine) {
+TEST_F(SyntaxColouringTest, OpeningAnHtmlCommentRecoloursTheLinesItRunsOver) {
     open(kHtml, "HTML file");
     const QColor tag = shownAt(2, 0);
+    const QColor comment = shownAt(4, 0);
     EXPECT_TRUE(tag.isValid());
     typeAtEndOfBlock(1, "<!--");
-    EXPECT_EQ(painted(), (std::set<int>{1}));
-    EXPECT_EQ(shownAt(2, 0), tag);  // the next line still shows a tag
-    EXPECT_NE(shownAt(1, 10), tag);  // the new, open comment
+    // The new comment runs to the old one's end: lines 2 and 3 were not touched,
+    // yet they are now inside it; what follows is not repainted.
+    EXPECT_EQ(painted(), (std::set<int>{1, 2, 3}));
+    EXPECT_EQ(shownAt(1, 10), comment);
+    EXPECT_EQ(shownAt(2, 0), comment);
+    EXPECT_EQ(shownAt(3, 0), comment);
+    EXPECT_EQ(shownAt(5, 0), tag);
 }
 
-TEST_F(SyntaxColouringTest, ClosingItRecoloursTheWholeText) {
+TEST_F(SyntaxColouringTest, ClosingItGivesTheFollowingLinesTheirColoursBack) {
     open(kHtml, "HTML file");
     const QColor tag = shownAt(2, 0);
     const QColor comment = shownAt(4, 0);
     typeAtEndOfBlock(1, "<!--");
     painted();
-    typeAtEndOfBlock(3, "-->");
+    typeAtEndOfBlock(2, "-->");
     std::set<int> blocks = painted();
-    // Lines 2 and 3 were not touched, yet they are now inside the comment.
-    EXPECT_TRUE(blocks.count(2));
+    EXPECT_TRUE(blocks.count(3));
     EXPECT_EQ(shownAt(2, 0), comment);
-    EXPECT_EQ(shownAt(3, 0), comment);
+    EXPECT_EQ(shownAt(3, 0), tag);
+    EXPECT_EQ(shownAt(4, 0), comment);
     EXPECT_EQ(shownAt(0, 0), tag);
     EXPECT_FALSE(blocks.count(0));  // unchanged colours are not repainted
     EXPECT_FALSE(blocks.count(5));
@@ -127,7 +132,7 @@ TEST_F(SyntaxColouringTest, UndoNeverUndoesAColour) {
     open(kHtml, "HTML file");
     const QColor tag = shownAt(1, 0);
     const QColor comment = shownAt(4, 0);
-    typeAtEndOfBlock(1, " <!-- note -->");  // closes at once: the whole text is recoloured
+    typeAtEndOfBlock(1, " <!-- note -->");  // opened, running to the old comment's end, then closed
     typeAtEndOfBlock(3, "<b>x</b>");
     EXPECT_EQ(shownAt(1, 12), comment);
     ASSERT_TRUE(view->document()->isUndoAvailable());
