@@ -9,7 +9,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTextDocument>
 
 #include <algorithm>
 #include <charconv>
@@ -121,7 +120,7 @@ void MyDocument::windowControllerDidLoadNib()
     connect(myTextView, &WTextViewWidget::textReplaced, this, &MyDocument::textDidChange);
     connect(myTextView, &QPlainTextEdit::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
-    connect(myTextView->document(), &QTextDocument::modificationChanged, this, &MyDocument::updateWindowTitle);
+    connect(myTextView, &WTextViewWidget::editedChanged, this, &MyDocument::updateWindowTitle);
     connect(myWindow, &WDocumentWindow::becameMain, this, [this] {
         checkFileOnDisk();
         emit becameMain(this);
@@ -308,7 +307,7 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
     setFileName(absolute);
     // The file just written is ours: neither the watcher's report of it nor the next check is a change.
     recordFileIdentity();
-    myTextView->document()->setModified(false);
+    myTextView->setEdited(false);
     return true;
 }
 
@@ -636,7 +635,7 @@ void MyDocument::keepMyText()
     mFileChangeKept = true;
     hideFileChanged();
     // The text is no longer what the file holds: closing asks before it is lost.
-    myTextView->document()->setModified(true);
+    myTextView->setEdited(true);
 }
 
 // ---- notifications and naming -----------------------------------------------------------------
@@ -670,7 +669,7 @@ QString MyDocument::displayName() const
 
 bool MyDocument::isDocumentEdited() const
 {
-    return myTextView && myTextView->document()->isModified();
+    return myTextView && myTextView->isEdited();
 }
 
 void MyDocument::updateWindowTitle()

@@ -49,6 +49,7 @@ WTextViewWidget::WTextViewWidget(QWidget* parent)
     setUndoRedoEnabled(true);
     setTabChangesFocus(false);
     connect(document(), &QTextDocument::contentsChange, this, &WTextViewWidget::documentContentsChanged);
+    connect(document(), &QTextDocument::modificationChanged, this, &WTextViewWidget::editedChanged);
 }
 
 WTextViewWidget::~WTextViewWidget()
@@ -168,6 +169,21 @@ void WTextViewWidget::loadString(std::u16string_view text)
     document()->clearUndoRedoStacks();
     document()->setModified(false);
     moveCursor(QTextCursor::Start);
+}
+
+bool WTextViewWidget::isEdited() const
+{
+    return document()->isModified();
+}
+
+void WTextViewWidget::setEdited(bool edited)
+{
+    document()->setModified(edited);
+}
+
+bool WTextViewWidget::canUndo() const
+{
+    return document()->isUndoAvailable();
 }
 
 void WTextViewWidget::setEditable(bool editable)

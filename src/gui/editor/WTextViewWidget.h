@@ -46,6 +46,12 @@ public:
     // Puts a freshly loaded text in, with an empty undo history and unmodified.
     void loadString(std::u16string_view text);
 
+    // Whether the text differs from what was last loaded or saved; undoing back
+    // to that point clears it again.
+    bool isEdited() const;
+    void setEdited(bool edited);
+    bool canUndo() const;
+
     // A view that is not editable can be read, selected and copied, but typing,
     // commands, drops and scripts leave its text alone (they beep); only
     // loadString changes it.
@@ -65,6 +71,8 @@ signals:
     // After each change of the text: the characters of oldRange were replaced by
     // newLength characters (the mirror already holds the new text).
     void textReplaced(WRange oldRange, uint32_t newLength);
+    // When the text becomes edited or no longer is.
+    void editedChanged(bool edited);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -23,7 +23,7 @@ TEST(TextViewWidgetTest, MirrorFollowsEveryEditInCRForm)
                      [&](WRange range, uint32_t length) { changes.push_back({range, length}); });
     view.loadString(u"ab\rcd");
     EXPECT_EQ(view.string(), u"ab\rcd");
-    EXPECT_FALSE(view.document()->isUndoAvailable());
+    EXPECT_FALSE(view.canUndo());
 
     changes.clear();
     view.setSelectedRange({1, 3});  // "b\rc"

@@ -209,7 +209,7 @@ TEST_F(MenusOnScreen, AddOnsReplaceTheSelectionOrTheWholeTextAsOneUndoStep)
     view->setSelectedRange({0, 4});
     WAddonExecution::execute(upper, *view, view, std::nullopt);
     EXPECT_EQ(view->string(), u"PEAR\rapple\rfig");
-    EXPECT_TRUE(view->document()->isModified());
+    EXPECT_TRUE(view->isEdited());
 
     WAddonExecution::execute(sorter, *view, view, std::nullopt);
     EXPECT_EQ(view->string(), u"PEAR\rapple\rfig\r");
@@ -240,7 +240,7 @@ TEST_F(MenusOnScreen, StoppingASlowAddOnChangesNothing)
     WAddonResult result = WAddonExecution::execute(slow, *view, view, std::nullopt);
     EXPECT_TRUE(sawDialog);
     EXPECT_EQ(view->string(), u"original");
-    EXPECT_FALSE(view->document()->isModified());
+    EXPECT_FALSE(view->isEdited());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_TRUE(messages.front().contains(QStringLiteral("stopped")));
     EXPECT_EQ(result.text, std::nullopt);
