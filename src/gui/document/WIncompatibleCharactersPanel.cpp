@@ -45,6 +45,9 @@ WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* text
     mList->setRootIsDecorated(false);
     mList->setUniformRowHeights(true);
     mList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns fit the rows in sight: measuring thousands of rows after each
+    // new list would hold up the key being typed.
+    mList->header()->setResizeContentsPrecision(0);
     mList->setFocusPolicy(Qt::ClickFocus);
     column->addWidget(mList);
     setWidget(content);
