@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <random>
@@ -62,12 +63,14 @@ protected:
     WLog::Sink previousSink;
 };
 
-// 1 MB rather than 50 MB, so that a few hundred saves fit in seconds on a
-// shared machine; the size makes each save take several system calls and a
-// long flush, which is where the kills land.
+// 1 MB by default, so that a few hundred saves fit in seconds on a shared
+// machine; the size makes each save take several system calls and a long
+// flush, which is where the kills land. WEXEL_KILL_TEST_MB=50 saves 50 MB.
 TEST_F(AtomicFileKillTest, AKilledSaveLeavesTheOldOrTheNewBytes)
 {
-    std::string older(1 << 20, '\0');
+    const char* megabytes = std::getenv("WEXEL_KILL_TEST_MB");
+    const size_t size = size_t(megabytes ? std::max(1, std::atoi(megabytes)) : 1) << 20;
+    std::string older(size, '\0');
     std::string newer(older.size() + 4093, '\0');
     std::mt19937 random(20261207);
     for (char& c : older)
