@@ -84,9 +84,9 @@ WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     // ---- Editing
     auto* editing = new QWidget(myTabView);
     auto* editingColumn = new QVBoxLayout(editing);
-    myAutoIndentCheckBox = addCheckBox(editing, QStringLiteral("Auto indent"), "auto_indent",
+    myAutoIndentCheckBox = addCheckBox(editing, QStringLiteral("Auto &indent"), "auto_indent",
                                        QStringLiteral("Return starts the new line with the indentation of the line above."));
-    myWordWrapCheckBox = addCheckBox(editing, QStringLiteral("Wrap long lines"), "word_wrap",
+    myWordWrapCheckBox = addCheckBox(editing, QStringLiteral("Wrap &long lines"), "word_wrap",
                                      QStringLiteral("Long lines are wrapped at the window's edge instead of scrolling sideways."));
     auto* keyForm = new QFormLayout;
     myKeyAssignMenu = new QComboBox(editing);
@@ -94,51 +94,51 @@ WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     myKeyAssignMenu->addItem(QStringLiteral("Emacs-like keys"), int(WEmacsLike));
     myKeyAssignMenu->addItem(QStringLiteral("vi-like keys"), int(WViLike));
     myKeyAssignMenu->addItem(QStringLiteral("The system's keys"), int(WSystemDefault));
-    keyForm->addRow(QStringLiteral("Key bindings:"), myKeyAssignMenu);
+    keyForm->addRow(QStringLiteral("&Key bindings:"), myKeyAssignMenu);
     editingColumn->addLayout(keyForm);
     myKeyAssignDescription = explanation(QString(), editing);
     myKeyAssignDescription->setObjectName(QStringLiteral("keySchemeDescription"));
     editingColumn->addWidget(myKeyAssignDescription);
     myAssignOnlyMultiStrokeKeyBindCheckBox =
-        addCheckBox(editing, QStringLiteral("Bind only two-key sequences"), "assign_only_multi_stroke",
+        addCheckBox(editing, QStringLiteral("Bind only &two-key sequences"), "assign_only_multi_stroke",
                     QStringLiteral("Kept with your preferences; the key bindings do not consult it yet."));
     editingColumn->addStretch(1);
-    myTabView->addTab(editing, QStringLiteral("Editing"));
+    myTabView->addTab(editing, QStringLiteral("&Editing"));
 
     // ---- Files
     auto* files = new QWidget(myTabView);
     auto* filesColumn = new QVBoxLayout(files);
     myCharCodeDetectionCheckBox =
-        addCheckBox(files, QStringLiteral("Detect the character code of opened files"), "detect_code_type");
+        addCheckBox(files, QStringLiteral("Detect the character co&de of opened files"), "detect_code_type");
     myFileTypeDetectionCheckBox =
-        addCheckBox(files, QStringLiteral("Detect the text type from the file name"), "detect_text_type");
+        addCheckBox(files, QStringLiteral("Detect the text t&ype from the file name"), "detect_text_type");
     myStoreWindowStatusCheckBox =
-        addCheckBox(files, QStringLiteral("Remember the selection of each file"), "store_window_status",
+        addCheckBox(files, QStringLiteral("Remember the &selection of each file"), "store_window_status",
                     QStringLiteral("The selection is saved with the file and selected again when you open it."));
     filesColumn->addStretch(1);
-    myTabView->addTab(files, QStringLiteral("Files"));
+    myTabView->addTab(files, QStringLiteral("&Files"));
 
     // ---- Web
     auto* web = new QWidget(myTabView);
     auto* webColumn = new QVBoxLayout(web);
     myUseXHTMLSyntaxCheckBox =
-        addCheckBox(web, QStringLiteral("Write XHTML tags"), "use_xhtml_syntax",
+        addCheckBox(web, QStringLiteral("Write &XHTML tags"), "use_xhtml_syntax",
                     QStringLiteral("Inserted image tags end in \" />\", as XHTML wants, instead of \">\"."));
     auto* browserForm = new QFormLayout;
     myBrowserMenu = new QComboBox(web);
     myBrowserMenu->addItem(QStringLiteral("The desktop's default browser"), 1);
     myBrowserMenu->addItem(QStringLiteral("Another browser"), 2);
-    browserForm->addRow(QStringLiteral("Open with Browser uses:"), myBrowserMenu);
+    browserForm->addRow(QStringLiteral("Open with &Browser uses:"), myBrowserMenu);
     myBrowserCommandMenu = new QComboBox(web);
     myBrowserCommandMenu->setEditable(true);
     myBrowserCommandMenu->addItems(installedBrowsers());
     myBrowserCommandMenu->setToolTip(QStringLiteral("A browser's command, found on your PATH"));
-    browserForm->addRow(QStringLiteral("Other browser:"), myBrowserCommandMenu);
+    browserForm->addRow(QStringLiteral("Other b&rowser:"), myBrowserCommandMenu);
     webColumn->addLayout(browserForm);
     myAlwaysMakesANewWindowCheckBox =
-        addCheckBox(web, QStringLiteral("Always open a new browser window"), "always_makes_a_new_window");
+        addCheckBox(web, QStringLiteral("Always open a &new browser window"), "always_makes_a_new_window");
     webColumn->addStretch(1);
-    myTabView->addTab(web, QStringLiteral("Web"));
+    myTabView->addTab(web, QStringLiteral("&Web"));
 
     // ---- Font and colours
     auto* looks = new QWidget(myTabView);
@@ -146,18 +146,18 @@ WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     myFontFamilyMenu = new QComboBox(looks);
     myFontFamilyMenu->setMaxVisibleItems(20);
     myFontSizeMenu = new QComboBox(looks);
-    looksForm->addRow(QStringLiteral("Font of new windows:"), myFontFamilyMenu);
-    looksForm->addRow(QStringLiteral("Size:"), myFontSizeMenu);
+    looksForm->addRow(QStringLiteral("F&ont of new windows:"), myFontFamilyMenu);
+    looksForm->addRow(QStringLiteral("Si&ze:"), myFontSizeMenu);
     myBaseColorWell = new WColorWell(QStringLiteral("Text colour"), looks);
     myBackgroudColorWell = new WColorWell(QStringLiteral("Background colour"), looks);
     myTagFontColorWell = new WColorWell(QStringLiteral("Tag colour"), looks);
     myCommentFontColorWell = new WColorWell(QStringLiteral("Comment colour"), looks);
-    looksForm->addRow(QStringLiteral("Plain text:"), myBaseColorWell);
-    looksForm->addRow(QStringLiteral("Background of plain text:"), myBackgroudColorWell);
-    looksForm->addRow(QStringLiteral("Tags:"), myTagFontColorWell);
-    looksForm->addRow(QStringLiteral("Comments:"), myCommentFontColorWell);
+    looksForm->addRow(QStringLiteral("&Plain text:"), myBaseColorWell);
+    looksForm->addRow(QStringLiteral("Back&ground of plain text:"), myBackgroudColorWell);
+    looksForm->addRow(QStringLiteral("T&ags:"), myTagFontColorWell);
+    looksForm->addRow(QStringLiteral("Co&mments:"), myCommentFontColorWell);
     looksForm->addRow(explanation(QStringLiteral("The font and size apply to windows opened from now on."), looks));
-    myTabView->addTab(looks, QStringLiteral("Font && Colours"));
+    myTabView->addTab(looks, QStringLiteral("Font && &Colours"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &WPreferenceWindow::accept);

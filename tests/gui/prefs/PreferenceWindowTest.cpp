@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -297,4 +298,34 @@ TEST_F(PreferenceWindowTest, TakenKeysActInTheTextAndEveryMenuHasItsOwnMnemonic)
     QTest::keyClick(view, Qt::Key_O, Qt::AltModifier);
     EXPECT_TRUE(QTest::qWaitFor([tools] { return tools->isVisible(); }, 2000));
     QTest::keyClick(tools, Qt::Key_Escape);
+}
+
+TEST_F(PreferenceWindowTest, EveryControlIsReachedWithAnAltKeyOfItsOwn)
+{
+    start();
+    WPreferenceWindow* window = open();
+    auto* tabs = window->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    std::set<int> tabKeys;
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QKeySequence mnemonic = QKeySequence::mnemonic(tabs->tabText(i));
+        ASSERT_FALSE(mnemonic.isEmpty()) << tabs->tabText(i).toStdString();
+        EXPECT_TRUE(tabKeys.insert(mnemonic[0].key()).second) << tabs->tabText(i).toStdString();
+    }
+    for (int i = 0; i < tabs->count(); ++i) {
+        // The tabs' keys work on every page, so a page's controls need others.
+        std::set<int> keys = tabKeys;
+        auto check = [&](const QString& title) {
+            const QKeySequence mnemonic = QKeySequence::mnemonic(title);
+            ASSERT_FALSE(mnemonic.isEmpty()) << title.toStdString();
+            EXPECT_TRUE(keys.insert(mnemonic[0].key()).second) << title.toStdString();
+        };
+        for (QCheckBox* box : tabs->widget(i)->findChildren<QCheckBox*>())
+            check(box->text());
+        for (QLabel* label : tabs->widget(i)->findChildren<QLabel*>())
+            if (label->buddy())
+                check(label->text());
+    }
+
+    press(window, QDialogButtonBox::Cancel);
 }
