@@ -13,6 +13,12 @@ packages="cmake ninja-build g++ pkg-config
   firefox-esr
   clang libclang-rt-14-dev llvm"
 
+# "scripts/install-deps.sh journey" adds what tests/journey/journey.sh drives
+# the editor with: an X server, a window manager, xdotool and screenshots.
+if [ "${1:-}" = journey ]; then
+  packages="$packages xvfb openbox xdotool imagemagick x11-utils"
+fi
+
 missing=""
 for p in $packages; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then

@@ -156,7 +156,11 @@ WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     looksForm->addRow(QStringLiteral("Back&ground of plain text:"), myBackgroudColorWell);
     looksForm->addRow(QStringLiteral("T&ags:"), myTagFontColorWell);
     looksForm->addRow(QStringLiteral("Co&mments:"), myCommentFontColorWell);
-    looksForm->addRow(explanation(QStringLiteral("The font and size apply to windows opened from now on."), looks));
+    looksForm->addRow(explanation(QStringLiteral("The font and size apply to windows opened from now on. Plain text "
+                                                 "is shown in the first two colours; the other text types take their "
+                                                 "colours from their settings files, and the tag and comment colours "
+                                                 "are kept but not used yet."),
+                                  looks));
     myTabView->addTab(looks, QStringLiteral("Font && &Colours"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

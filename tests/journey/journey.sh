@@ -1,0 +1,113 @@
+#!/bin/sh
+# A user's journey through the editor on a real X display: a window manager,
+# real key and mouse events from xdotool, and a screenshot after each step.
+#
+# usage: tests/journey/journey.sh [BUILD_DIR] [SHOTS_DIR]
+#   BUILD_DIR defaults to build, SHOTS_DIR to journey-shots (PNG files, one a step).
+#   LANGUAGE=ja runs it with the Japanese menus and dialogs.
+#
+# It starts its own Xvfb, openbox and session bus, and a home folder of its own,
+# so it touches none of your settings. At the end it checks what the steps
+# should have left behind (the preference file, the saved page, the browser's
+# arguments) and exits 1 when something is missing. Look at the screenshots.
+set -eu
+cd "$(dirname "$0")/../.."
+root=$(pwd)
+build=${1:-build}
+shots=$(realpath -m "${2:-journey-shots}")
+editor=$root/$build/src/gui/wexel
+[ -x "$editor" ] || { echo "no $editor: build wexel first" >&2; exit 2; }
+for tool in Xvfb openbox xdotool import dbus-run-session; do
+  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh journey" >&2; exit 2; }
+done
+
+work=$(mktemp -d)
+mkdir -p "$shots" "$work/home" "$work/bin"
+rm -f "$shots"/*.png
+display=:$((50 + $$ % 100))
+cleanup() {
+  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT INT TERM
+
+# A browser that only writes down how it was started.
+cat > "$work/bin/firefox" <<EOF
+#!/bin/sh
+printf '%s\n' "\$@" > "$work/browser-arguments"
+EOF
+chmod +x "$work/bin/firefox"
+
+cp "$root/resources/samples/sample-sjis-crlf.html" "$work/page.html"
+
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+openbox >/dev/null 2>&1 &
+sleep 1
+
+cat > "$work/steps.sh" <<'STEPS'
+set -eu
+step=0
+shot() {
+  sleep 0.6
+  step=$((step + 1))
+  import -window root "$SHOTS/$(printf %02d $step)-$1.png"
+  echo "step $step: $1"
+}
+# Waits for a visible window whose title matches, and brings it to the front.
+window() {
+  for _ in $(seq 100); do
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1) && [ -n "$id" ] && break
+    sleep 0.1
+  done
+  [ -n "${id:-}" ] || { echo "no window \"$1\"" >&2; exit 1; }
+  xdotool windowactivate --sync "$id" 2>/dev/null || true
+  echo "$id"
+}
+keys() { xdotool key --delay 80 "$@"; sleep 0.3; }
+
+HOME=$WORK/home PATH=$WORK/bin:$PATH WEXEL_RESOURCES=$ROOT/resources "$EDITOR" "$WORK/page.html" 2>"$WORK/editor.log" &
+editor=$!
+page=$(window 'page.html')
+xdotool windowsize "$page" 900 700
+shot window
+
+# The preferences: another key scheme, and a new colour for plain text,
+# which a new document shows.
+keys ctrl+comma
+window 'Preferences' >/dev/null
+keys alt+k Up Up
+shot key-scheme
+keys alt+c alt+p
+window 'Text colour' >/dev/null
+keys alt+h ctrl+a
+xdotool type --delay 40 '#cc3300'
+shot text-colour
+keys Return
+window 'Preferences' >/dev/null
+keys Return
+window 'page.html' >/dev/null
+# Ctrl+N moves down a line now: File › New from the menu bar.
+keys alt+f
+shot file-menu
+keys Return
+window 'Untitled' >/dev/null
+xdotool type --delay 40 'Plain text in the new colour. 新しい色の文字。'
+shot new-colour
+
+keys ctrl+q
+for _ in $(seq 50); do kill -0 "$editor" 2>/dev/null || break; sleep 0.1; done
+STEPS
+
+SHOTS=$shots WORK=$work ROOT=$root EDITOR=$editor dbus-run-session -- sh "$work/steps.sh"
+
+status=0
+check() {
+  if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; status=1; fi
+}
+plist=$work/home/.config/Wexel/Wexel.plist
+check "the key scheme is stored" "grep -A1 '<key>key_bind_type</key>' '$plist' | grep -q '<integer>2</integer>'"
+check "the text colour is stored" "grep -q '<key>base_string_color</key>' '$plist'"
+echo "screenshots in $shots"
+exit $status
