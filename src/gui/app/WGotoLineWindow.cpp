@@ -1,6 +1,7 @@
 #include "app/WGotoLineWindow.h"
 
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -15,4 +16,13 @@ WGotoLineWindow::WGotoLineWindow(QWidget* parent)
     row->addWidget(myGotoLineTextField);
     connect(myGotoLineTextField, &QLineEdit::returnPressed, this,
             [this] { emit lineChosen(myGotoLineTextField->text()); });
+}
+
+void WGotoLineWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        emit cancelled();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

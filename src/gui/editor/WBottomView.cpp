@@ -25,12 +25,19 @@ QSize WBottomView::sizeHint() const
 QMenu* WBottomView::menuForEvent()
 {
     auto* menu = new QMenu(this);
-    if (!myTextView)
-        return menu;
-    const std::u16string& text = myTextView->string();
+    static const std::u16string noText;
+    const std::u16string& text = myTextView ? myTextView->string() : noText;
     const auto items = WNavigator::definitionItems(text, mTextType ? mTextType() : 0);
+    if (items.empty()) {
+        // Said rather than showing nothing, so the click is not taken for broken.
+        menu->addAction(QStringLiteral("no definitions"))->setEnabled(false);
+        return menu;
+    }
     for (const auto& item : items) {
-        QAction* action = menu->addAction(QString(reinterpret_cast<const QChar*>(item.title.data()), static_cast<qsizetype>(item.title.size())));
+        // Titles are the text's own: an "&" in them is shown, not taken as a mnemonic.
+        QString title = QString::fromStdU16String(item.title);
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = menu->addAction(title);
         const WRange range = item.range;
         QPointer<WTextViewWidget> view = myTextView;
         connect(action, &QAction::triggered, this, [view, range] {
@@ -47,8 +54,7 @@ QMenu* WBottomView::menuForEvent()
 void WBottomView::showMenu(const QPoint& globalPosition)
 {
     std::unique_ptr<QMenu> menu(menuForEvent());
-    if (!menu->isEmpty())
-        menu->exec(globalPosition);
+    menu->exec(globalPosition);
 }
 
 void WBottomView::contextMenuEvent(QContextMenuEvent* event)

@@ -9,7 +9,8 @@ class QMenu;
 class WTextViewWidget;
 
 // The strip beneath the text. Its menu (on a secondary click, or any click)
-// lists the definitions of the current text; choosing one selects it.
+// lists the definitions of the current text, or says there are none; choosing
+// one selects it.
 class WBottomView : public QWidget {
     Q_OBJECT
 public:

@@ -131,3 +131,23 @@ TEST_F(ApplicationTest, FontsAreFoundByFamilyOrByFace)
     EXPECT_EQ(unknown.family().toStdString(), fixed);
     EXPECT_GT(unknown.pointSizeF(), 0.0);
 }
+
+TEST_F(ApplicationTest, AMainMenuWithoutABuiltMenuStillStartsAndQuittingIsLogged)
+{
+    // No item is titled "URLs" any more: that builder gets nothing, the others run.
+    application->mainMenuItem("URLs")->menu()->setTitle("Bookmarks");
+    ASSERT_EQ(application->mainMenuItem("URLs"), nullptr);
+    application->constructMenus();
+    EXPECT_TRUE(application->mainMenuItem("Bookmarks")->menu()->isEmpty());
+    EXPECT_FALSE(application->mainMenuItem("HTML Tags")->menu()->isEmpty());
+    EXPECT_FALSE(application->mainMenuItem("Font Size")->menu()->isEmpty());
+    ASSERT_TRUE(application->menuDict("font_family_array"));
+    EXPECT_FALSE(application->menuDict("font_family_array")->isEmpty());
+    EXPECT_EQ(application->menuDict("font_size_array")->size(), 10);
+
+    std::vector<std::string> lines;
+    WLog::Sink old = WLog::setSink([&lines](std::string_view line) { lines.emplace_back(line); });
+    application.reset();
+    WLog::setSink(old);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "WApplicationDel : dealloc"), lines.end());
+}
