@@ -5,12 +5,16 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include <algorithm>
+
 #include "app/WDocumentController.h"
 #include "app/WGotoLineWindow.h"
 #include "document/MyDocument.h"
+#include "document/WDocumentWindow.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WApplicationMenus.h"
 #include "menus/WEditingMenus.h"
+#include "menus/WMenuDispatcher.h"
 #include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
 #include "prefs/WPreferenceWindow.h"
@@ -59,12 +63,19 @@ WApplicationDel::WApplicationDel(const QString& preferencesPath)
         else
             hideGotoLineWindow();
     });
+    connect(myGotoLineWindow.get(), &WGotoLineWindow::cancelled, this, &WApplicationDel::hideGotoLineWindow);
     buildMainMenu();
+    // A panel in front leaves the commands with the document last in front.
+    WMenuDispatcher::setMainWindowProvider([this]() -> QWidget* {
+        MyDocument* document = mDocumentController ? mDocumentController->currentDocument() : nullptr;
+        return document ? document->window() : nullptr;
+    });
 }
 
 WApplicationDel::~WApplicationDel()
 {
     WLog::write("WApplicationDel : dealloc");
+    WMenuDispatcher::setMainWindowProvider(nullptr);
     // Documents first: their windows show the shared menus.
     mDocumentController.reset();
     myPreferenceWindow.reset();
@@ -113,6 +124,13 @@ void WApplicationDel::showPreferenceWindow()
 
 void WApplicationDel::showGotoLineWindow()
 {
+    // Over the top of the document it goes to, where the eye already is.
+    if (MyDocument* document = mDocumentController->currentDocument(); document && document->window()) {
+        const QRect frame = document->window()->frameGeometry();
+        myGotoLineWindow->adjustSize();
+        myGotoLineWindow->move(frame.center().x() - myGotoLineWindow->width() / 2,
+                               frame.top() + std::min(80, frame.height() / 4));
+    }
     myGotoLineWindow->show();
     myGotoLineWindow->raise();
     myGotoLineWindow->activateWindow();
@@ -153,8 +171,18 @@ void WApplicationDel::buildMainMenu()
     add(file, QStringLiteral("Close"), QKeySequence::Close, [controller] { controller->closeCommand(); });
     add(file, QStringLiteral("Save"), QKeySequence::Save, [controller] { controller->saveCommand(); });
     add(file, QStringLiteral("Save As…"), QKeySequence::SaveAs, [controller] { controller->saveAsCommand(); });
-    add(file, QStringLiteral("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
+    QAction* revert = add(file, QStringLiteral("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
     file->addSeparator();
+    add(file, QStringLiteral("Open with Browser"), QKeySequence(), [controller] {
+        if (MyDocument* document = controller->currentDocument())
+            document->openWithBrowser();
+    });
+    file->addSeparator();
+    // There is a saved file to go back to only for a document that has one.
+    connect(file, &QMenu::aboutToShow, revert, [controller, revert] {
+        MyDocument* document = controller->currentDocument();
+        revert->setEnabled(document && !document->fileName().isEmpty());
+    });
     add(file, QStringLiteral("Quit"), QKeySequence::Quit, [controller] { controller->quitCommand(); });
 
     auto* edit = new QMenu(QStringLiteral("&Edit"));

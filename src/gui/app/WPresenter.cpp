@@ -83,6 +83,16 @@ void WPresenter::askLater(QWidget* window, const QString& title, const QString& 
     box->open();
 }
 
+void WPresenter::inform(QWidget* window, const QString& title, const QString& message)
+{
+    auto* box = new QMessageBox(QMessageBox::Information, title, message, QMessageBox::Ok, window);
+    // Shown as written: the counts are laid out with blanks and line breaks.
+    box->setTextFormat(Qt::PlainText);
+    box->setWindowModality(Qt::WindowModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
 QStringList WPresenter::chooseFilesToOpen(QWidget* window)
 {
     return QFileDialog::getOpenFileNames(window, QStringLiteral("Open"));

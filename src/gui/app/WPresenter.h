@@ -22,6 +22,8 @@ public:
     // the chosen button (0 is the default button).
     virtual void askLater(QWidget* window, const QString& title, const QString& message,
                           const QStringList& buttons, std::function<void(int)> ended);
+    // A message attached to the window with one OK button; nothing follows its closing.
+    virtual void inform(QWidget* window, const QString& title, const QString& message);
     // File choices; empty when the user cancels.
     virtual QStringList chooseFilesToOpen(QWidget* window);
     virtual QString chooseFileToSave(QWidget* window, const QString& suggestedPath);

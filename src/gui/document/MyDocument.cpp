@@ -122,6 +122,7 @@ void MyDocument::windowControllerDidLoadNib()
     connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
     connect(myTextView, &WTextViewWidget::editedChanged, this, &MyDocument::updateWindowTitle);
     connect(myWindow, &WDocumentWindow::becameMain, this, [this] {
+        validateMenus();
         checkFileOnDisk();
         emit becameMain(this);
     });
@@ -528,6 +529,7 @@ void MyDocument::setTextViewFontName(const QString& name)
     mTextViewFontName = name;
     if (myTextView)
         myTextView->setFont(textViewFont());
+    validateFontFamilyMenu();
 }
 
 void MyDocument::setTextViewFontSize(float size)
@@ -535,6 +537,7 @@ void MyDocument::setTextViewFontSize(float size)
     mTextViewFontSize = size;
     if (myTextView)
         myTextView->setFont(textViewFont());
+    validateFontSizeMenu();
 }
 
 void MyDocument::setCurrentLineOfTextView(const QString& text)

@@ -28,6 +28,7 @@ class QLineEdit;
 class QScrollArea;
 class WDocumentWindow;
 class WIncompatibleCharactersPanel;
+class WMenuItem;
 class WMessageBar;
 class WSyntaxHighlighter;
 class WTextViewWidget;
@@ -104,6 +105,28 @@ public:
     void setAutoIndented(bool indented) { mAutoIndent = indented; }
     // The go-to-line field's action: selects the line whose number leads the text.
     void setCurrentLineOfTextView(const QString& text);
+
+    // Commands of the menus and the context menu (MyDocumentCommands.cpp).
+    void toggleStoreWindowStatus() { mStoreWindowStatus = !mStoreWindowStatus; }
+    // Colours the whole text again, with the preferences' colours as they are now.
+    void redrawColors() { validateColorSyntax(); }
+    // Shows the file in the preferred browser, saving unsaved changes first. A
+    // document without a file beeps; a browser that cannot be started shows nothing.
+    void openWithBrowser();
+    // The user's tag file in the application the desktop assigns to it.
+    void openUserDefinedTagFile();
+    // The counts of the whole text and the selection, on a sheet of the window.
+    void showInformationDialog();
+    // ~/Library/Wexel/UserDefinedTags.txt, whether it exists or not.
+    static QString userDefinedTagFile();
+
+    // The menus' state for this document (MyDocumentMenus.cpp): the check marks
+    // of the font menus, which stay as this document left them, and whether an
+    // item of a document command may be chosen now.
+    void validateMenus();
+    void validateFontFamilyMenu();
+    void validateFontSizeMenu();
+    bool validateMenuItem(WMenuItem& item) const;
 
     uint32_t documentEncoding() const { return mDocumentEncoding; }
     WReturnCodeType returnCodeType() const { return mReturnCodeType; }

@@ -85,6 +85,9 @@ void WApplicationMenus::addTagMenu(QAction* item)
 {
     auto model = std::make_unique<WMenu>(u"tag_submenu");
     WMenuUtils::attachTagMenuToMenu(*model, "insertMenuTag:");
+    // Where the tags come from, for changing them; enabled while the file exists.
+    model->addSeparatorItem();
+    model->addItemWithTitle(u"Open User-defined Tag File", "openUserDefinedTagFile:");
     show(std::move(model), item);
 }
 

@@ -31,6 +31,24 @@ std::optional<float> sizeOfTag(int32_t tag)
     return WFontSizeMenuItemArray[static_cast<size_t>(tag)];
 }
 
+// The document commands, each sent to the document as it is.
+const std::pair<std::string_view, void (MyDocument::*)()> kDocumentCommands[] = {
+    {"showInformationDialog:", &MyDocument::showInformationDialog},
+    {"openWithBrowser:", &MyDocument::openWithBrowser},
+    {"openUserDefinedTagFile:", &MyDocument::openUserDefinedTagFile},
+    {"redrawColors:", &MyDocument::redrawColors},
+    {"toggleStoreWindowStatus:", &MyDocument::toggleStoreWindowStatus},
+};
+
+void (MyDocument::*documentCommand(std::string_view action))()
+{
+    for (const auto& [name, command] : kDocumentCommands) {
+        if (name == action)
+            return command;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 WDocumentMenuResponder* WDocumentMenuResponder::attach(MyDocument* document)
@@ -49,14 +67,17 @@ WDocumentMenuResponder::~WDocumentMenuResponder()
 
 bool WDocumentMenuResponder::respondsToAction(std::string_view action) const
 {
-    return action == "executeScript:" || action == "setFontFamily:" || action == "setFontSize:";
+    return action == "executeScript:" || action == "setFontFamily:" || action == "setFontSize:"
+           || documentCommand(action);
 }
 
 bool WDocumentMenuResponder::tryToPerform(std::string_view action, WMenuItem* sender)
 {
     if (!respondsToAction(action))
         return false;
-    if (action == "executeScript:") {
+    if (auto command = documentCommand(action)) {
+        (mDocument->*command)();
+    } else if (action == "executeScript:") {
         executeScript(sender);
     } else if (action == "setFontFamily:") {
         if (auto name = sender ? fontNameOfTag(sender->tag()) : std::nullopt) {
@@ -72,16 +93,10 @@ bool WDocumentMenuResponder::tryToPerform(std::string_view action, WMenuItem* se
 
 bool WDocumentMenuResponder::validateMenuItem(WMenuItem& item)
 {
-    if (item.action() == "setFontFamily:") {
-        auto name = fontNameOfTag(item.tag());
-        item.setState(name && *name == mDocument->textViewFontName() ? WOnState : WOffState);
-    } else if (item.action() == "setFontSize:") {
-        auto size = sizeOfTag(item.tag());
-        item.setState(size && *size == mDocument->textViewFontSize() ? WOnState : WOffState);
-    } else if (item.action() == "executeScript:") {
+    // The font items keep the check marks the document set (MyDocument::validateMenus).
+    if (item.action() == "executeScript:")
         return !WAddonExecution::isRunning();
-    }
-    return true;
+    return mDocument->validateMenuItem(item);
 }
 
 void WDocumentMenuResponder::executeScript(WMenuItem* sender)

@@ -6,10 +6,12 @@
 
 class MyDocument;
 
-// The document's part of the menu commands built from data: running an add-on
-// from the Tools menu (executeScript:) and choosing a font or a size, with the
-// check marks of the font menus. It lives as long as its document and answers
-// for the document's window.
+// The menu commands a document answers: running an add-on from the Tools menu
+// (executeScript:), choosing a font or a size, and the document commands of
+// the menus and the context menu (the information sheet, the browser, the tag
+// file, recolouring, the Store Window Status switch). It lives as long as its
+// document and answers for the document's window, and for the main window
+// while a panel or another window has the keyboard.
 class WDocumentMenuResponder : public QObject, public WResponder {
     Q_OBJECT
 public:

@@ -117,6 +117,11 @@ std::unique_ptr<WMenu> WEditingMenus::formatMenuModel()
     menu->addSeparatorItem();
     menu->addItemWithTitle(u"Word Wrap", std::string(kToggleWordWrap));
     menu->addItemWithTitle(u"Auto Indent", std::string(kToggleAutoIndent));
+    // Answered by the document of the main window.
+    menu->addItemWithTitle(u"Store Window Status", "toggleStoreWindowStatus:");
+    menu->addSeparatorItem();
+    menu->addItemWithTitle(u"Redraw Colours", "redrawColors:");
+    menu->addItemWithTitle(u"Text Information…", "showInformationDialog:");
     return menu;
 }
 

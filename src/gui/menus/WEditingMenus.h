@@ -21,8 +21,10 @@ class WTextView;
 class WTextViewWidget;
 
 // The editing commands of the main menu. The Format menu gains the line and
-// block commands (sent to the focused text view, which validates them) and
-// the document's Word Wrap and Auto Indent switches; an Insert menu after it
+// block commands (sent to the focused text view, which validates them), the
+// document's Word Wrap, Auto Indent and Store Window Status switches, Redraw
+// Colours and Text Information (the last three answered by the document's
+// own responder); an Insert menu after it
 // holds the insertions that need something chosen first: a colour, an image,
 // a link, a file's path or a file's text.
 //

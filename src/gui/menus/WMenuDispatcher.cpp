@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QWidget>
 
+#include <algorithm>
 #include <unordered_map>
 
 namespace {
@@ -19,6 +20,40 @@ std::unordered_map<const QObject*, WResponder*>& registry()
 }
 
 WResponder* applicationResponder = nullptr;
+
+std::function<QWidget*()>& mainWindowProvider()
+{
+    static std::function<QWidget*()> provider;
+    return provider;
+}
+
+// The responders from the object outwards, each once.
+void appendFrom(WResponderChain& chain, QObject* start)
+{
+    for (QObject* object = start; object; object = object->parent()) {
+        WResponder* responder = WMenuDispatcher::responderOf(object);
+        if (responder && std::find(chain.responders().begin(), chain.responders().end(), responder)
+                             == chain.responders().end())
+            chain.append(responder);
+    }
+}
+
+// Where a window's commands start: its text view.
+QObject* textStartOf(QWidget* window)
+{
+    WTextViewWidget* view = window ? window->findChild<WTextViewWidget*>() : nullptr;
+    return view ? static_cast<QObject*>(view) : window;
+}
+
+// Where the commands of a window that has not the keyboard start: the widget
+// that last had the focus there.
+QObject* firstResponderOf(QWidget* window)
+{
+    QWidget* focus = window ? window->focusWidget() : nullptr;
+    if (qobject_cast<QMenuBar*>(focus) || qobject_cast<QMenu*>(focus))
+        return textStartOf(window);
+    return focus ? static_cast<QObject*>(focus) : window;
+}
 
 }  // namespace
 
@@ -54,23 +89,24 @@ void WMenuDispatcher::setApplicationResponder(WResponder* responder)
     applicationResponder = responder;
 }
 
+void WMenuDispatcher::setMainWindowProvider(std::function<QWidget*()> provider)
+{
+    mainWindowProvider() = std::move(provider);
+}
+
 WResponderChain WMenuDispatcher::currentChain()
 {
     WResponderChain chain;
     // While a menu or the menu bar holds the keyboard, the commands still
     // belong to the active window's text, so start from its text view.
     QObject* start = QApplication::focusWidget();
-    if (qobject_cast<QMenuBar*>(start) || qobject_cast<QMenu*>(start)) {
-        QWidget* window = QApplication::activeWindow();
-        WTextViewWidget* view = window ? window->findChild<WTextViewWidget*>() : nullptr;
-        start = view ? static_cast<QObject*>(view) : window;
-    } else if (!start) {
+    if (qobject_cast<QMenuBar*>(start) || qobject_cast<QMenu*>(start))
+        start = textStartOf(QApplication::activeWindow());
+    else if (!start)
         start = QApplication::activeWindow();
-    }
-    for (QObject* object = start; object; object = object->parent()) {
-        if (WResponder* responder = responderOf(object))
-            chain.append(responder);
-    }
+    appendFrom(chain, start);
+    if (const auto& provider = mainWindowProvider())
+        appendFrom(chain, firstResponderOf(provider()));
     chain.append(applicationResponder);
     return chain;
 }

@@ -127,6 +127,21 @@ bool validateTree(QMenu* qmenu, const WResponderChain& chain)
     return anyChecked;
 }
 
+bool showTreeStates(QMenu* qmenu)
+{
+    bool anyChecked = false;
+    for (QAction* action : qmenu->actions()) {
+        WMenuItem* item = WMenuRenderer::itemOf(action);
+        if (!item)
+            continue;
+        const bool checked = action->menu() ? showTreeStates(action->menu()) : item->state() == WOnState;
+        action->setCheckable(checked);
+        action->setChecked(checked);
+        anyChecked = anyChecked || checked;
+    }
+    return anyChecked;
+}
+
 }  // namespace
 
 void WMenuRenderer::render(std::unique_ptr<WMenu> model, QMenu* target)
@@ -156,6 +171,23 @@ QMenu* WMenuRenderer::createMenu(std::unique_ptr<WMenu> model, QWidget* parent)
     auto* menu = new QMenu(model ? QString::fromStdU16String(model->title()) : QString(), parent);
     render(std::move(model), menu);
     return menu;
+}
+
+WMenu* WMenuRenderer::modelOf(const QMenu* menu)
+{
+    if (!menu)
+        return nullptr;
+    for (QObject* child : menu->children()) {
+        if (child->objectName() == QStringLiteral("wexelMenuModel"))
+            return &static_cast<ModelHolder*>(child)->model();
+    }
+    return nullptr;
+}
+
+void WMenuRenderer::showStates(QMenu* menu)
+{
+    if (menu)
+        showTreeStates(menu);
 }
 
 WMenuItem* WMenuRenderer::itemOf(const QAction* action)

@@ -21,6 +21,11 @@ public:
     // A new QMenu showing the model (for context menus); the caller owns it.
     static QMenu* createMenu(std::unique_ptr<WMenu> model, QWidget* parent = nullptr);
 
+    // The model a QMenu was rendered from, or null.
+    static WMenu* modelOf(const QMenu* menu);
+    // Shows the check marks of the model's items (and of an item holding a
+    // checked one) without validating anything.
+    static void showStates(QMenu* menu);
     // The model item an action shows, or null.
     static WMenuItem* itemOf(const QAction* action);
     // The shortcut for an item's key equivalent; empty when it has none we can type.

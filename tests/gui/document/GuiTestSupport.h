@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <deque>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -31,6 +32,11 @@ public:
 
     std::vector<Told> errors;
     std::vector<QString> questions;
+    struct Sheet {
+        QString title;
+        QString message;
+    };
+    std::vector<Sheet> informed;  // each message shown with its one OK button
     std::deque<int> answers;  // button indexes, in order of asking
     QString pathToSave;
     // Runs once while the next question is up, as the user could act meanwhile.
@@ -55,6 +61,10 @@ public:
         // Like a sheet: the answer arrives later, from the event loop.
         QTimer::singleShot(0, [ended = std::move(ended), answer] { ended(answer); });
     }
+    void inform(QWidget*, const QString& title, const QString& message) override
+    {
+        informed.push_back({title, message});
+    }
     QStringList chooseFilesToOpen(QWidget*) override { return {}; }
     QString chooseFileToSave(QWidget*, const QString&) override { return pathToSave; }
 
@@ -71,11 +81,19 @@ private:
     }
 };
 
-// The desktop platform with a Shift key the test holds down.
+// The desktop platform with a Shift key the test holds down, beeps counted
+// instead of sounded, and a home folder of the test's own when it names one.
 class WTestPlatform : public WQtPlatform {
 public:
     bool shiftDown = false;
+    int beeps = 0;
+    std::filesystem::path home;
     bool isShiftKeyDown() const override { return shiftDown; }
+    void beep() override { ++beeps; }
+    std::filesystem::path homeDirectory() const override
+    {
+        return home.empty() ? WQtPlatform::homeDirectory() : home;
+    }
 };
 
 // A fresh application per test: its own preference file, temporary folder,

@@ -17,6 +17,7 @@
 #include "document/WDocumentWindow.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WMenuRenderer.h"
+#include "platform/WLog.h"
 #include "platform/WPlainPlatform.h"
 #include "PlacesDatabase.h"
 
@@ -188,4 +189,45 @@ TEST_F(ApplicationMenus, TextCommandsStayEnabledWhileTheMenuBarHasTheFocus)
 
     strong->trigger();
     EXPECT_EQ(document->textView()->string(), u"<strong></strong>");
+}
+
+// The font marks are the main menu's: set when a document comes to the front
+// or changes its font, and logged when its font is not in the menu.
+TEST_F(ApplicationMenus, FontMarksFollowTheFrontDocumentAndAnUnknownFontIsLogged)
+{
+    std::vector<std::string> log;
+    WLog::Sink old = WLog::setSink([&log](std::string_view line) { log.emplace_back(line); });
+    auto checked = [this](const char* title) {
+        WMenuRenderer::validate(item("Font Family & Style")->menu());
+        WMenuRenderer::validate(item("Font Size")->menu());
+        return item(title)->isChecked();
+    };
+    document->setTextViewFontName(QStringLiteral("Serif Bold"));
+    document->setTextViewFontSize(18.0f);
+    EXPECT_TRUE(checked("Bold"));
+    EXPECT_TRUE(checked("Serif"));
+    EXPECT_TRUE(checked("18"));
+    EXPECT_TRUE(log.empty());
+
+    document->setTextViewFontName(QStringLiteral("No Such Font"));
+    EXPECT_EQ(log, std::vector<std::string>{"TextViewFontName : NotFound"});
+    for (const char* title : {"Bold", "Serif", "Mono"})
+        EXPECT_FALSE(checked(title)) << title;
+    // A size the menu lacks leaves it unchecked without a word.
+    document->setTextViewFontSize(13.0f);
+    EXPECT_FALSE(checked("18"));
+    EXPECT_EQ(log.size(), 1u);
+
+    // Another document in front shows its own font.
+    MyDocument* second = application->documentController().newDocument();
+    second->setTextViewFontName(QStringLiteral("Mono"));
+    second->setTextViewFontSize(9.0f);
+    QApplication::setActiveWindow(document->window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
+    QApplication::setActiveWindow(second->window());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(second->window()));
+    EXPECT_TRUE(checked("Mono"));
+    EXPECT_TRUE(checked("9"));
+    EXPECT_FALSE(checked("Bold"));
+    WLog::setSink(old);
 }
