@@ -13,6 +13,7 @@
 
 #include "app/WApplicationDel.h"
 #include "app/WDocumentController.h"
+#include "app/WGotoLineWindow.h"
 #include "app/WPresenter.h"
 #include "app/WQtPlatform.h"
 #include "document/MyDocument.h"
@@ -307,4 +308,20 @@ TEST_F(EditingMenus, ALinkWrapsTheSelectionOrGoesInBare)
     typedURL = QStringLiteral("   ");
     item("Link…")->trigger();
     EXPECT_EQ(view->string(), u"x");
+}
+
+// A panel with the keyboard leaves the commands with the document in front of it.
+TEST_F(EditingMenus, TextCommandsReachTheMainDocumentWhileAnotherWindowHasTheKeyboard)
+{
+    view->loadString(u"a\rb");
+    view->setSelectedRange({0, 3});
+    application->showGotoLineWindow();
+    QApplication::setActiveWindow(application->gotoLineWindow());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(application->gotoLineWindow()));
+    ASSERT_NE(QApplication::focusWidget(), view);
+    EXPECT_TRUE(enabled("Format", "Shift Right"));
+    EXPECT_TRUE(enabled("Format", "Word Wrap"));
+    item("Shift Right")->trigger();
+    EXPECT_EQ(view->string(), u"\ta\r\tb");
+    application->hideGotoLineWindow();
 }
