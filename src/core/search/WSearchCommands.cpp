@@ -51,6 +51,7 @@ bool WSearchCommands::doSearch(WSearchDirection direction)
     const WRange found = mServer.searchStringDirection(view, direction);
     if (found.location == WNotFound) {
         WPlatform::shared().beep();
+        mDocument.searchFailed();
         return false;
     }
     view.setSelectedRange(found);

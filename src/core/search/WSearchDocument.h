@@ -18,4 +18,6 @@ public:
     virtual void updateChangeCount() = 0;
     // The sheet with WSearchCommands' title and message for the count, and "OK".
     virtual void showReplacedAllDialog(uint32_t count) = 0;
+    // A find found nothing (the beep has sounded); a window may say so as well.
+    virtual void searchFailed() {}
 };

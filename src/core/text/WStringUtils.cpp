@@ -160,6 +160,21 @@ uint32_t WStringUtils::countLinesOfString(std::u16string_view text, WRange range
     return lines;
 }
 
+uint32_t WStringUtils::columnOfPosition(std::u16string_view text, uint32_t position)
+{
+    size_t stop = std::min<size_t>(position, text.size());
+    uint32_t column = 1;
+    for (size_t i = stop; i > 0; --i) {
+        const char16_t c = text[i - 1];
+        if (c == CR || c == LF || c == 0x2028 || c == 0x2029)
+            break;
+        // The second half of a pair counts with its first.
+        if (!(c >= 0xDC00 && c <= 0xDFFF && i >= 2 && text[i - 2] >= 0xD800 && text[i - 2] <= 0xDBFF))
+            ++column;
+    }
+    return column;
+}
+
 WReturnCounts WStringUtils::countReturns(std::u16string_view text)
 {
     WReturnCounts counts;

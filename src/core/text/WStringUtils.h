@@ -41,6 +41,9 @@ public:
     static uint32_t countLinesOfString(std::u16string_view text);
     static uint32_t countLinesOfString(std::u16string_view text, WRange range);
     static WReturnCounts countReturns(std::u16string_view text);
+    // The column of a position, from 1, counting characters (a surrogate pair is
+    // one) since the line end before it.
+    static uint32_t columnOfPosition(std::u16string_view text, uint32_t position);
 
     // Searching and splitting.
     static bool stringStartsWith(std::u16string_view target, std::u16string_view prefix);

@@ -20,6 +20,7 @@
 #include "prefs/WPreferenceWindow.h"
 #include "prefs/WPrefsServer.h"
 #include "search/WDocumentSearch.h"
+#include "search/WSearchPanelController.h"
 #include "search/WSearchServer.h"
 
 namespace {
@@ -81,6 +82,7 @@ WApplicationDel::~WApplicationDel()
     myPreferenceWindow.reset();
     qDeleteAll(mMainMenus);
     mMainMenus.clear();
+    mSearchPanel.reset();
     mSearchServer.reset();
     mPrefsServer.reset();
     if (sharedDelegate == this)
@@ -97,6 +99,13 @@ WSearchServer& WApplicationDel::searchServer()
     if (!mSearchServer)
         mSearchServer = std::make_unique<WSearchServer>();
     return *mSearchServer;
+}
+
+WSearchPanelController& WApplicationDel::searchPanel()
+{
+    if (!mSearchPanel)
+        mSearchPanel = std::make_unique<WSearchPanelController>(searchServer(), *mDocumentController);
+    return *mSearchPanel;
 }
 
 std::optional<QVariantList> WApplicationDel::menuDict(const QString& name) const

@@ -16,6 +16,7 @@ class WDocumentController;
 class WGotoLineWindow;
 class WPreferenceWindow;
 class WPrefsServer;
+class WSearchPanelController;
 class WSearchServer;
 
 // What exists once per application: the preference store, the shared main
@@ -37,6 +38,8 @@ public:
 
     // The find panel controller, made on the first call and kept.
     WSearchServer& searchServer();
+    // The find panel, one for every document, made on first use.
+    WSearchPanelController& searchPanel();
 
     // The arrays behind the font menus: "font_family_array" and "font_size_array";
     // nothing for other names.
@@ -73,6 +76,7 @@ private:
     std::unique_ptr<WGotoLineWindow> myGotoLineWindow;
     std::unique_ptr<WPreferenceWindow> myPreferenceWindow;
     std::unique_ptr<WSearchServer> mSearchServer;
+    std::unique_ptr<WSearchPanelController> mSearchPanel;
     std::map<QString, QVariantList> mMenuDict;
     QList<QMenu*> mMainMenus;
 };

@@ -654,6 +654,10 @@ void MyDocument::textViewDidChangeSelection()
     const uint32_t location = myTextView->selectedRange().location;
     const uint32_t line = WStringUtils::countLinesOfString(myTextView->string(), WRange{0, location});
     myLineNumberView->setText(QString::number(line));
+    const uint32_t caret = myTextView->caretLocation();
+    const std::u16string& text = myTextView->string();
+    myWindow->setCaretPosition(WStringUtils::countLinesOfString(text, WRange{0, caret}),
+                               WStringUtils::columnOfPosition(text, caret));
 }
 
 void MyDocument::setFileName(const QString& path)

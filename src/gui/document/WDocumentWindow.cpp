@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -65,6 +66,27 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     column->addWidget(bar);
     column->addWidget(mTextView, 1);
     setCentralWidget(central);
+
+    mCaretPosition = new QLabel(this);
+    mCaretPosition->setObjectName(QStringLiteral("caretPosition"));
+    statusBar()->addPermanentWidget(mCaretPosition);
+    setCaretPosition(1, 1);
+    connect(mTextView, &QPlainTextEdit::cursorPositionChanged, statusBar(), &QStatusBar::clearMessage);
+}
+
+void WDocumentWindow::showStatusMessage(const QString& message)
+{
+    statusBar()->showMessage(message, 5000);
+}
+
+QString WDocumentWindow::statusMessage() const
+{
+    return statusBar()->currentMessage();
+}
+
+void WDocumentWindow::setCaretPosition(uint32_t line, uint32_t column)
+{
+    mCaretPosition->setText(tr("Line %1, Column %2").arg(line).arg(column));
 }
 
 void WDocumentWindow::addBarAboveText(QWidget* strip)

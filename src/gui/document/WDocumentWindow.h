@@ -2,9 +2,11 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <functional>
 
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QMenuBar;
 class QToolButton;
@@ -26,6 +28,14 @@ public:
     QLineEdit* lineNumberView() const { return mLineNumberView; }
     // Shown while the text holds characters its encoding cannot save as they are.
     QToolButton* incompatibleCharactersButton() const { return mIncompatibleButton; }
+
+    // A short note in the status area at the foot of the window ("Not found");
+    // it goes when the caret moves or after a few seconds.
+    void showStatusMessage(const QString& message);
+    QString statusMessage() const;
+    // The caret's line and column, from 1, in the status area.
+    void setCaretPosition(uint32_t line, uint32_t column);
+    QLabel* caretPositionLabel() const { return mCaretPosition; }
 
     // A strip across the window between the bar and the text (a message about
     // the text); the window owns it from then on.
@@ -49,4 +59,5 @@ private:
     QComboBox* mTextTypePopup;
     QLineEdit* mLineNumberView;
     QToolButton* mIncompatibleButton;
+    QLabel* mCaretPosition;
 };

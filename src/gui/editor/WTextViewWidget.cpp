@@ -103,6 +103,11 @@ WRange WTextViewWidget::selectedRange() const
     return {start, end - start};
 }
 
+uint32_t WTextViewWidget::caretLocation() const
+{
+    return static_cast<uint32_t>(textCursor().position());
+}
+
 void WTextViewWidget::setSelectedRange(WRange range)
 {
     const uint32_t length = mStorage.length();

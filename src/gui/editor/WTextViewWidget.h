@@ -36,6 +36,8 @@ public:
     void performStandardAction(std::string_view action) override;
 
     // The text with its colour runs, CR form.
+    // Where the caret is: the end of the selection that moves.
+    uint32_t caretLocation() const;
     WTextStorage& textStorage() { return mStorage; }
     const WTextStorage& textStorage() const { return mStorage; }
 

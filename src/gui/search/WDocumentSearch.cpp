@@ -14,7 +14,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WTextViewWidget.h"
-#include "search/WFindDialog.h"
+#include "search/WSearchPanelController.h"
 #include "search/WSearchCommands.h"
 #include "search/WSearchServer.h"
 
@@ -25,15 +25,13 @@ QString toQString(std::u16string_view text)
     return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-// The document of the window the user works in: the one holding the focus (or
-// under the find dialog that holds it), else the one last in front.
+// The document of the window the user works in: the one holding the focus,
+// else (the find panel has it, say) the one last in front.
 MyDocument* targetDocument(WDocumentController& controller)
 {
     QWidget* window = QApplication::activeWindow();
     if (QWidget* focused = QApplication::focusWidget())
         window = focused->window();
-    if (auto* dialog = qobject_cast<WFindDialog*>(window))
-        window = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
     if (window) {
         for (const auto& document : controller.documents()) {
             if (document->window() == window)
@@ -63,11 +61,6 @@ WDocumentSearch::WDocumentSearch(MyDocument* document) : QObject(document), mDoc
 WDocumentSearch::~WDocumentSearch()
 {
     forgetWindow();
-}
-
-WFindDialog* WDocumentSearch::findDialog() const
-{
-    return myFindDialog;
 }
 
 void WDocumentSearch::forgetWindow()
@@ -115,14 +108,21 @@ void WDocumentSearch::addFindMenu(QMenu* editMenu, WDocumentController& controll
 
 // ---- the commands ----------------------------------------------------------------------------
 
-void WDocumentSearch::searchShowWindow()
+void WDocumentSearch::becomeSearchCaller()
 {
     WSearchServer& shared = server();
+    if (mShownOn && mShownOn != &shared)
+        mShownOn->forgetSearchCaller(this);
     shared.showSearchWindow(this);
     mShownOn = &shared;
-    if (!myFindDialog)
-        myFindDialog = new WFindDialog(*this, mDocument->window());
-    myFindDialog->showSearchWindow(shared);
+}
+
+void WDocumentSearch::searchShowWindow()
+{
+    if (WApplicationDel* application = WApplicationDel::shared())
+        application->searchPanel().showSearchWindow(this);
+    else
+        becomeSearchCaller();
 }
 
 void WDocumentSearch::searchForward()
@@ -179,6 +179,11 @@ void WDocumentSearch::updateChangeCount()
     QTextDocument* text = mDocument->textView()->document();
     if (!text->isModified())
         text->setModified(true);
+}
+
+void WDocumentSearch::searchFailed()
+{
+    mDocument->window()->showStatusMessage(QObject::tr("Not found"));
 }
 
 void WDocumentSearch::showReplacedAllDialog(uint32_t count)

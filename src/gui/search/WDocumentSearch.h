@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include <cstdint>
 
@@ -11,13 +10,13 @@
 class QMenu;
 class MyDocument;
 class WDocumentController;
-class WFindDialog;
 class WSearchServer;
 
 // A document's find commands: find next and previous, use the selection for
-// find, replace, replace and find, replace all, and the find dialog. They run
-// the core commands on the document's text view against the application's
-// one find controller. Made on first use, as a child of the document.
+// find, replace, replace and find, replace all, and showing the find panel.
+// They run the core commands on the document's text view against the
+// application's one find controller. Made on first use, as a child of the
+// document.
 class WDocumentSearch : public QObject, public WSearchDocument {
     Q_OBJECT
 public:
@@ -40,14 +39,16 @@ public:
     uint32_t doReplaceAll();
 
     MyDocument* document() const { return mDocument; }
-    // The find dialog, once it has been shown.
-    WFindDialog* findDialog() const;
+    // Makes this document the one the find panel's buttons act on.
+    void becomeSearchCaller();
 
     // WSearchDocument
     WTextViewPlatform& searchTextView() override;
     void validateColorSyntax() override;
     void updateChangeCount() override;
     void showReplacedAllDialog(uint32_t count) override;
+    // Many desktops make no sound: the window says it too.
+    void searchFailed() override;
 
 private:
     explicit WDocumentSearch(MyDocument* document);
@@ -56,6 +57,5 @@ private:
     void forgetWindow();
 
     MyDocument* mDocument;                 // our parent
-    WSearchServer* mShownOn = nullptr;     // the controller this document showed the dialog for
-    QPointer<WFindDialog> myFindDialog;    // a child of the document window
+    WSearchServer* mShownOn = nullptr;     // the controller this document showed the panel for
 };

@@ -78,6 +78,19 @@ TEST(CountLines, BreaksAndRanges)
     EXPECT_EQ(WStringUtils::countLinesOfString(u"a\rb", WRange{50, 10}), 1u);
 }
 
+TEST(ColumnOfPosition, CountsCharactersSinceTheLineEnd)
+{
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"", 0), 1u);
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"abc", 3), 4u);
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"ab\rcd", 3), 1u);  // just after the line end
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"ab\rcd", 2), 3u);  // just before it
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"a\u2028b", 3), 2u);
+    // 𠮷 is a surrogate pair: one column; a lone half counts by itself.
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"\U00020BB7x", 3), 3u);
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"\xDC00\xDC00", 2), 3u);
+    EXPECT_EQ(WStringUtils::columnOfPosition(u"ab", 50), 3u);  // past the end: at the end
+}
+
 TEST(CountReturns, CountsAndLogLine)
 {
     std::vector<std::string> lines;
