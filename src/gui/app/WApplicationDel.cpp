@@ -3,19 +3,26 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QFileInfo>
 #include <QMenu>
+#include <QStandardPaths>
 
 #include <algorithm>
 
 #include "app/WDocumentController.h"
+#include "app/WDesktopRecentFiles.h"
 #include "app/WGotoLineWindow.h"
+#include "app/WRecentDocuments.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WTextViewWidget.h"
 #include "menus/WApplicationMenus.h"
 #include "menus/WEditingMenus.h"
+#include "menus/WHelpMenu.h"
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuShortcuts.h"
+#include "menus/WOpenRecentMenu.h"
+#include "menus/WWindowMenu.h"
 #include "platform/WLog.h"
 #include "prefs/WPreferenceWindow.h"
 #include "prefs/WPrefsServer.h"
@@ -48,6 +55,22 @@ WTextViewWidget* targetTextView(WDocumentController& controller)
     MyDocument* document = controller.currentDocument();
     return document ? document->textView() : nullptr;
 }
+
+// The editor's recent list lives beside the preferences. Preferences kept in a
+// file of their own (a test, a second profile) keep the desktop's recent list
+// beside them too, so that they never touch the user's.
+std::unique_ptr<WRecentDocuments> makeRecentDocuments(const QString& preferencesPath)
+{
+    if (preferencesPath.isEmpty()) {
+        const QString folder =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Wexel");
+        return std::make_unique<WRecentDocuments>(folder + QStringLiteral("/RecentDocuments"),
+                                                  WDesktopRecentFiles::defaultListFile());
+    }
+    const QString folder = QFileInfo(preferencesPath).absolutePath();
+    return std::make_unique<WRecentDocuments>(folder + QStringLiteral("/RecentDocuments"),
+                                              folder + QStringLiteral("/recently-used.xbel"));
+}
 }  // namespace
 
 WApplicationDel::WApplicationDel(const QString& preferencesPath)
@@ -55,9 +78,12 @@ WApplicationDel::WApplicationDel(const QString& preferencesPath)
                        ? std::make_unique<WPrefsServer>()
                        : std::make_unique<WPrefsServer>(std::filesystem::path(preferencesPath.toStdString())))
     , mDocumentController(std::make_unique<WDocumentController>())
+    , mRecentDocuments(makeRecentDocuments(preferencesPath))
     , myGotoLineWindow(std::make_unique<WGotoLineWindow>())
 {
     sharedDelegate = this;
+    connect(mDocumentController.get(), &WDocumentController::documentFileUsed, mRecentDocuments.get(),
+            &WRecentDocuments::noteDocument);
     connect(myGotoLineWindow.get(), &WGotoLineWindow::lineChosen, this, [this](const QString& text) {
         if (MyDocument* document = mDocumentController->currentDocument())
             document->setCurrentLineOfTextView(text);
@@ -176,6 +202,7 @@ void WApplicationDel::buildMainMenu()
     auto* file = new QMenu(QStringLiteral("&File"));
     add(file, QStringLiteral("New"), QKeySequence::New, [controller] { controller->newDocumentCommand(); });
     add(file, QStringLiteral("Open…"), QKeySequence::Open, [controller] { controller->openDocumentCommand(); });
+    WOpenRecentMenu::make(file, *mRecentDocuments, *controller);
     file->addSeparator();
     add(file, QStringLiteral("Close"), QKeySequence::Close, [controller] { controller->closeCommand(); });
     add(file, QStringLiteral("Save"), QKeySequence::Save, [controller] { controller->saveCommand(); });
@@ -218,7 +245,7 @@ void WApplicationDel::buildMainMenu()
     // Every menu of the bar has its own Alt mnemonic: the key schemes may take an
     // item's shortcut, and the menu bar then is the way to it.
     auto* format = new QMenu(QStringLiteral("Fo&rmat"));
-    format->addMenu(QStringLiteral("Font Family & Style"));
+    format->addMenu(QStringLiteral("Font Family && Style"));  // "&&" is a plain "&"
     format->addMenu(QStringLiteral("Font Size"));
     format->addSeparator();
     add(format, QStringLiteral("Incompatible Characters"), QKeySequence(), [controller] {
@@ -228,6 +255,8 @@ void WApplicationDel::buildMainMenu()
     mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML &Tags")), new QMenu(QStringLiteral("&URLs")),
                   new QMenu(QStringLiteral("T&ools"))};
     WEditingMenus::addTo(mMainMenus, *controller);
+    mMainMenus.append(WWindowMenu::make(*controller));
+    mMainMenus.append(WHelpMenu::make());
     for (QMenu* menu : mMainMenus)
         WMenuShortcuts::applyKeyScheme(menu, WMenuShortcuts::activeScheme());
 }

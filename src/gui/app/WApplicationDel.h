@@ -16,6 +16,7 @@ class WDocumentController;
 class WGotoLineWindow;
 class WPreferenceWindow;
 class WPrefsServer;
+class WRecentDocuments;
 class WSearchPanelController;
 class WSearchServer;
 
@@ -35,6 +36,8 @@ public:
 
     WPrefsServer& prefsServer() { return *mPrefsServer; }
     WDocumentController& documentController() { return *mDocumentController; }
+    // The files of File › Open Recent.
+    WRecentDocuments& recentDocuments() { return *mRecentDocuments; }
 
     // The find panel controller, made on the first call and kept.
     WSearchServer& searchServer();
@@ -73,6 +76,7 @@ private:
 
     std::unique_ptr<WPrefsServer> mPrefsServer;
     std::unique_ptr<WDocumentController> mDocumentController;
+    std::unique_ptr<WRecentDocuments> mRecentDocuments;
     std::unique_ptr<WGotoLineWindow> myGotoLineWindow;
     std::unique_ptr<WPreferenceWindow> myPreferenceWindow;
     std::unique_ptr<WSearchServer> mSearchServer;

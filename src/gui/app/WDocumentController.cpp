@@ -22,7 +22,7 @@ WDocumentController::~WDocumentController() = default;
 MyDocument* WDocumentController::adopt(std::unique_ptr<MyDocument> document)
 {
     MyDocument* raw = document.get();
-    connect(raw, &MyDocument::becameMain, this, [this](MyDocument* main) { mCurrent = main; });
+    connect(raw, &MyDocument::becameMain, this, &WDocumentController::setCurrent);
     connect(raw, &MyDocument::reloadRequested, this, &WDocumentController::revertDocument);
     connect(raw, &MyDocument::closeRequested, this, [this](MyDocument* closing, bool* accepted) {
         *accepted = mClosing || shouldCloseDocument(closing);
@@ -35,6 +35,7 @@ MyDocument* WDocumentController::adopt(std::unique_ptr<MyDocument> document)
     raw->windowControllerDidLoadNib();
     mCurrent = raw;
     emit documentsChanged();
+    emit currentDocumentChanged();
     return raw;
 }
 
@@ -46,10 +47,13 @@ void WDocumentController::discard(MyDocument* document)
         return;
     std::unique_ptr<MyDocument> gone = std::move(*found);
     mDocuments.erase(found);
-    if (mCurrent == document)
+    const bool wasCurrent = mCurrent == document;
+    if (wasCurrent)
         mCurrent = mDocuments.empty() ? nullptr : mDocuments.back().get();
     gone.reset();
     emit documentsChanged();
+    if (wasCurrent)
+        emit currentDocumentChanged();
 }
 
 MyDocument* WDocumentController::newDocument()
@@ -76,10 +80,8 @@ MyDocument* WDocumentController::documentForFile(const QString& path) const
 MyDocument* WDocumentController::openDocument(const QString& path)
 {
     if (MyDocument* open = documentForFile(path)) {
-        open->window()->show();
-        open->window()->raise();
-        open->window()->activateWindow();
-        mCurrent = open;
+        bringToFront(open);
+        emit documentFileUsed(open->fileName());
         return open;
     }
     auto document = std::make_unique<MyDocument>();
@@ -90,7 +92,9 @@ MyDocument* WDocumentController::openDocument(const QString& path)
             QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()), error);
         return nullptr;
     }
-    return adopt(std::move(document));
+    MyDocument* opened = adopt(std::move(document));
+    emit documentFileUsed(opened->fileName());
+    return opened;
 }
 
 bool WDocumentController::saveDocument(MyDocument* document)
@@ -141,8 +145,10 @@ bool WDocumentController::saveDocumentTo(MyDocument* document, const QString& pa
             return false;
     }
     QString error;
-    if (document->saveToFile(path, &error))
+    if (document->saveToFile(path, &error)) {
+        emit documentFileUsed(document->fileName());
         return true;
+    }
     WPresenter::shared().showError(
         document->window(),
         QStringLiteral("The document “%1” could not be saved.").arg(QFileInfo(path).fileName()), error);
@@ -211,6 +217,24 @@ MyDocument* WDocumentController::currentDocument() const
     return mCurrent;
 }
 
+void WDocumentController::setCurrent(MyDocument* document)
+{
+    if (mCurrent == document)
+        return;
+    mCurrent = document;
+    emit currentDocumentChanged();
+}
+
+void WDocumentController::bringToFront(MyDocument* document)
+{
+    if (!document || !document->window())
+        return;
+    document->window()->show();
+    document->window()->raise();
+    document->window()->activateWindow();
+    setCurrent(document);
+}
+
 void WDocumentController::newDocumentCommand()
 {
     newDocument();
@@ -218,8 +242,11 @@ void WDocumentController::newDocumentCommand()
 
 void WDocumentController::openDocumentCommand()
 {
-    const QStringList paths =
-        WPresenter::shared().chooseFilesToOpen(currentDocument() ? currentDocument()->window() : nullptr);
+    // The dialog starts where the document in front is, as people mostly open its neighbours.
+    MyDocument* front = currentDocument();
+    const QString folder =
+        front && !front->fileName().isEmpty() ? QFileInfo(front->fileName()).absolutePath() : QString();
+    const QStringList paths = WPresenter::shared().chooseFilesToOpen(front ? front->window() : nullptr, folder);
     for (const QString& path : paths)
         openDocument(path);
 }

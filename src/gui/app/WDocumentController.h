@@ -35,6 +35,8 @@ public:
     MyDocument* documentForFile(const QString& path) const;
     // The document whose window was last in front.
     MyDocument* currentDocument() const;
+    // Shows the document's window above the others and makes it the current one.
+    void bringToFront(MyDocument* document);
 
     // The menu commands, on the current document.
     void newDocumentCommand();
@@ -48,8 +50,12 @@ public:
 
 signals:
     void documentsChanged();
+    void currentDocumentChanged();
+    // A file was opened or saved (for the recent lists).
+    void documentFileUsed(const QString& path);
 
 private:
+    void setCurrent(MyDocument* document);
     MyDocument* adopt(std::unique_ptr<MyDocument> document);
     void discard(MyDocument* document);
     bool shouldCloseDocument(MyDocument* document);

@@ -93,9 +93,9 @@ void WPresenter::inform(QWidget* window, const QString& title, const QString& me
     box->open();
 }
 
-QStringList WPresenter::chooseFilesToOpen(QWidget* window)
+QStringList WPresenter::chooseFilesToOpen(QWidget* window, const QString& folder)
 {
-    return QFileDialog::getOpenFileNames(window, QStringLiteral("Open"));
+    return QFileDialog::getOpenFileNames(window, QStringLiteral("Open"), folder);
 }
 
 QString WPresenter::chooseFileToSave(QWidget* window, const QString& suggestedPath)

@@ -24,8 +24,9 @@ public:
                           const QStringList& buttons, std::function<void(int)> ended);
     // A message attached to the window with one OK button; nothing follows its closing.
     virtual void inform(QWidget* window, const QString& title, const QString& message);
-    // File choices; empty when the user cancels.
-    virtual QStringList chooseFilesToOpen(QWidget* window);
+    // File choices; empty when the user cancels. The Open dialog starts in
+    // folder (its own choice when empty).
+    virtual QStringList chooseFilesToOpen(QWidget* window, const QString& folder);
     virtual QString chooseFileToSave(QWidget* window, const QString& suggestedPath);
 
     static WPresenter& shared();

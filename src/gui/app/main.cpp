@@ -45,6 +45,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Wexel"));
     QApplication::setOrganizationName(QStringLiteral("Wexel"));
+    QApplication::setApplicationVersion(QStringLiteral(WEXEL_VERSION));
     QApplication::setQuitOnLastWindowClosed(true);
     const LaunchOptions options = parseArguments(application.arguments());
 

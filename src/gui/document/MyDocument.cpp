@@ -20,6 +20,7 @@
 #include "document/WDocumentCore.h"
 #include "document/WDocumentData.h"
 #include "document/WDocumentWindow.h"
+#include "menus/WMenuTitles.h"
 #include "document/WIncompatibleCharactersPanel.h"
 #include "document/WMessageBar.h"
 #include "editor/WTextViewController.h"
@@ -683,8 +684,12 @@ void MyDocument::updateWindowTitle()
 {
     if (!myWindow)
         return;
-    myWindow->setWindowTitle(displayName() + (mUndecodable ? QStringLiteral(" (read-only)") : QString())
-                             + QStringLiteral("[*]"));
+    // The name, the modified mark ([*] becomes "*" while edited) and the folder.
+    QString title = displayName() + (mUndecodable ? QStringLiteral(" (read-only)") : QString())
+                    + QStringLiteral("[*]");
+    if (!mFileName.isEmpty())
+        title += QStringLiteral(" — ") + WMenuTitles::folderForDisplay(mFileName);
+    myWindow->setWindowTitle(title);
     myWindow->setWindowModified(isDocumentEdited());
     myWindow->setWindowFilePath(mFileName);
 }

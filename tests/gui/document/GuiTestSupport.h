@@ -39,6 +39,8 @@ public:
     std::vector<Sheet> informed;  // each message shown with its one OK button
     std::deque<int> answers;  // button indexes, in order of asking
     QString pathToSave;
+    QStringList pathsToOpen;  // what the Open dialog answers
+    QString folderToOpen;     // where it was last asked to start
     // Runs once while the next question is up, as the user could act meanwhile.
     std::function<void()> whileAsking;
 
@@ -65,7 +67,11 @@ public:
     {
         informed.push_back({title, message});
     }
-    QStringList chooseFilesToOpen(QWidget*) override { return {}; }
+    QStringList chooseFilesToOpen(QWidget*, const QString& folder) override
+    {
+        folderToOpen = folder;
+        return pathsToOpen;
+    }
     QString chooseFileToSave(QWidget*, const QString&) override { return pathToSave; }
 
 private:
