@@ -40,9 +40,14 @@ protected:
         return document;
     }
 
+    // The folder's files, without the recent lists that the editor keeps beside its preferences.
     QStringList entries() const
     {
-        return QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        QStringList names =
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+        names.removeAll(QStringLiteral("RecentDocuments"));
+        names.removeAll(QStringLiteral("recently-used.xbel"));
+        return names;
     }
 
     QTemporaryDir recovery;
