@@ -7,7 +7,7 @@ packages="cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libplist-dev libicu-dev libsqlite3-dev nlohmann-json3-dev sqlite3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-ricty-diminished
   dbus dbus-bin dbus-daemon libglib2.0-bin python3-gi
   perl ruby manpages-ja xauth libnotify-bin
   firefox-esr

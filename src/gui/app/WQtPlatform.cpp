@@ -43,7 +43,7 @@ void WQtPlatform::beep()
 
 std::string WQtPlatform::userFixedPitchFontName() const
 {
-    return QFontDatabase::systemFont(QFontDatabase::FixedFont).family().toStdString();
+    return defaultFixedPitchFont().family().toStdString();
 }
 
 std::optional<WPixelSize> WQtPlatform::imageSize(const std::filesystem::path& image) const
@@ -65,9 +65,20 @@ bool WQtPlatform::isShiftKeyDown() const
     return QGuiApplication::queryKeyboardModifiers().testFlag(Qt::ShiftModifier);
 }
 
+QFont WQtPlatform::defaultFixedPitchFont()
+{
+    const QString preferred = QString::fromLatin1(kPreferredFixedPitchFamily);
+    if (QFontDatabase::hasFamily(preferred)) {
+        QFont font(preferred);
+        font.setStyleHint(QFont::TypeWriter);
+        return font;
+    }
+    return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
 QFont WQtPlatform::fontNamed(const QString& name, double pointSize)
 {
-    QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont font = defaultFixedPitchFont();
     if (QFontDatabase::hasFamily(name)) {
         font = QFont(name);
     } else {

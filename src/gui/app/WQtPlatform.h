@@ -34,6 +34,12 @@ public:
     // ("DejaVu Sans Mono Bold") as the font catalog lists them. A name no font has
     // gives the system's fixed-pitch font; a size of 0 or less the default size.
     static QFont fontNamed(const QString& name, double pointSize);
+    // The editor's own fixed-pitch font: one with Japanese and a real backslash
+    // in the same face, so that a line with Japanese is as high as one without
+    // and "\\" never turns into a yen sign beside it; the system's fixed font
+    // where it is not installed.
+    static QFont defaultFixedPitchFont();
+    static constexpr const char* kPreferredFixedPitchFamily = "Ricty Diminished";
 
 private:
     WPlainPlatform mPlain;
