@@ -6,6 +6,7 @@
 
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuShortcuts.h"
+#include "menus/WMenuTitles.h"
 
 namespace {
 
@@ -28,9 +29,7 @@ private:
 QString titleOf(const WMenuItem& item)
 {
     // Titles are shown as they are: "&" is not a mnemonic marker here.
-    QString title = QString::fromStdU16String(item.title());
-    title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-    return title;
+    return WMenuTitles::escaped(QString::fromStdU16String(item.title()));
 }
 
 // Menus are made whole at once up to this many items, so that the tag, font
