@@ -5,6 +5,7 @@ set -eu
 
 packages="cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libplist-dev libicu-dev libsqlite3-dev nlohmann-json3-dev sqlite3
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-ricty-diminished

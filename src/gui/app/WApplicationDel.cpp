@@ -199,17 +199,17 @@ void WApplicationDel::buildMainMenu()
         return action;
     };
 
-    auto* file = new QMenu(QStringLiteral("&File"));
-    add(file, QStringLiteral("New"), QKeySequence::New, [controller] { controller->newDocumentCommand(); });
-    add(file, QStringLiteral("Open…"), QKeySequence::Open, [controller] { controller->openDocumentCommand(); });
+    auto* file = new QMenu(tr("&File"));
+    add(file, tr("New"), QKeySequence::New, [controller] { controller->newDocumentCommand(); });
+    add(file, tr("Open…"), QKeySequence::Open, [controller] { controller->openDocumentCommand(); });
     WOpenRecentMenu::make(file, *mRecentDocuments, *controller);
     file->addSeparator();
-    add(file, QStringLiteral("Close"), QKeySequence::Close, [controller] { controller->closeCommand(); });
-    add(file, QStringLiteral("Save"), QKeySequence::Save, [controller] { controller->saveCommand(); });
-    add(file, QStringLiteral("Save As…"), QKeySequence::SaveAs, [controller] { controller->saveAsCommand(); });
-    QAction* revert = add(file, QStringLiteral("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
+    add(file, tr("Close"), QKeySequence::Close, [controller] { controller->closeCommand(); });
+    add(file, tr("Save"), QKeySequence::Save, [controller] { controller->saveCommand(); });
+    add(file, tr("Save As…"), QKeySequence::SaveAs, [controller] { controller->saveAsCommand(); });
+    QAction* revert = add(file, tr("Revert"), QKeySequence(), [controller] { controller->revertCommand(); });
     file->addSeparator();
-    add(file, QStringLiteral("Open with Browser"), QKeySequence(), [controller] {
+    add(file, tr("Open with Browser"), QKeySequence(), [controller] {
         if (MyDocument* document = controller->currentDocument())
             document->openWithBrowser();
     });
@@ -219,41 +219,41 @@ void WApplicationDel::buildMainMenu()
         MyDocument* document = controller->currentDocument();
         revert->setEnabled(document && !document->fileName().isEmpty());
     });
-    add(file, QStringLiteral("Quit"), QKeySequence::Quit, [controller] { controller->quitCommand(); });
+    add(file, tr("Quit"), QKeySequence::Quit, [controller] { controller->quitCommand(); });
 
-    auto* edit = new QMenu(QStringLiteral("&Edit"));
+    auto* edit = new QMenu(tr("&Edit"));
     auto onView = [controller](void (WTextViewWidget::*method)()) {
         return [controller, method] {
             if (WTextViewWidget* view = targetTextView(*controller))
                 (view->*method)();
         };
     };
-    add(edit, QStringLiteral("Undo"), QKeySequence::Undo, onView(&WTextViewWidget::undo));
-    add(edit, QStringLiteral("Redo"), QKeySequence::Redo, onView(&WTextViewWidget::redo));
+    add(edit, tr("Undo"), QKeySequence::Undo, onView(&WTextViewWidget::undo));
+    add(edit, tr("Redo"), QKeySequence::Redo, onView(&WTextViewWidget::redo));
     edit->addSeparator();
-    add(edit, QStringLiteral("Cut"), QKeySequence::Cut, onView(&WTextViewWidget::cut));
-    add(edit, QStringLiteral("Copy"), QKeySequence::Copy, onView(&WTextViewWidget::copy));
-    add(edit, QStringLiteral("Paste"), QKeySequence::Paste, onView(&WTextViewWidget::paste));
-    add(edit, QStringLiteral("Select All"), QKeySequence::SelectAll, onView(&WTextViewWidget::selectAll));
+    add(edit, tr("Cut"), QKeySequence::Cut, onView(&WTextViewWidget::cut));
+    add(edit, tr("Copy"), QKeySequence::Copy, onView(&WTextViewWidget::copy));
+    add(edit, tr("Paste"), QKeySequence::Paste, onView(&WTextViewWidget::paste));
+    add(edit, tr("Select All"), QKeySequence::SelectAll, onView(&WTextViewWidget::selectAll));
     edit->addSeparator();
-    add(edit, QStringLiteral("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
+    add(edit, tr("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
     WDocumentSearch::addFindMenu(edit, *controller);
     edit->addSeparator();
-    add(edit, QStringLiteral("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showPreferenceWindow(); });
+    add(edit, tr("Preferences…"), QKeySequence(Qt::CTRL | Qt::Key_Comma), [this] { showPreferenceWindow(); });
 
     // Filled from data by the menu builders (constructMenus).
     // Every menu of the bar has its own Alt mnemonic: the key schemes may take an
     // item's shortcut, and the menu bar then is the way to it.
-    auto* format = new QMenu(QStringLiteral("Fo&rmat"));
-    format->addMenu(QStringLiteral("Font Family && Style"));  // "&&" is a plain "&"
-    format->addMenu(QStringLiteral("Font Size"));
+    auto* format = new QMenu(tr("Fo&rmat"));
+    format->addMenu(fontFamilyMenuTitle());
+    format->addMenu(fontSizeMenuTitle());
     format->addSeparator();
-    add(format, QStringLiteral("Incompatible Characters"), QKeySequence(), [controller] {
+    add(format, tr("Incompatible Characters"), QKeySequence(), [controller] {
         if (MyDocument* document = controller->currentDocument())
             document->showIncompatibleCharacters();
     });
-    mMainMenus = {file, edit, format, new QMenu(QStringLiteral("HTML &Tags")), new QMenu(QStringLiteral("&URLs")),
-                  new QMenu(QStringLiteral("T&ools"))};
+    mMainMenus = {file, edit, format, new QMenu(tr("HTML &Tags")), new QMenu(tr("&URLs")),
+                  new QMenu(tr("T&ools"))};
     WEditingMenus::addTo(mMainMenus, *controller);
     mMainMenus.append(WWindowMenu::make(*controller));
     mMainMenus.append(WHelpMenu::make());
@@ -270,30 +270,41 @@ void WApplicationDel::constructMenus()
     addScriptsMenu();
 }
 
-// The builders of the data-driven menus attach their items under these titles.
+// The builders of the data-driven menus attach their items under these titles,
+// found as the bar shows them (in the user's language, with their mnemonics).
+QString WApplicationDel::fontFamilyMenuTitle()
+{
+    return tr("Font Family && Style");
+}
+
+QString WApplicationDel::fontSizeMenuTitle()
+{
+    return tr("Font Size");
+}
+
 void WApplicationDel::addFontFamilyMenu()
 {
     setMenuDict(QStringLiteral("font_family_array"),
-                WApplicationMenus::addFontFamilyMenu(mainMenuItem(QStringLiteral("Font Family & Style"))));
+                WApplicationMenus::addFontFamilyMenu(mainMenuItem(fontFamilyMenuTitle())));
 }
 
 void WApplicationDel::addFontSizeMenu()
 {
     setMenuDict(QStringLiteral("font_size_array"),
-                WApplicationMenus::addFontSizeMenu(mainMenuItem(QStringLiteral("Font Size"))));
+                WApplicationMenus::addFontSizeMenu(mainMenuItem(fontSizeMenuTitle())));
 }
 
 void WApplicationDel::addTagMenu()
 {
-    WApplicationMenus::addTagMenu(mainMenuItem(QStringLiteral("HTML Tags")));
+    WApplicationMenus::addTagMenu(mainMenuItem(tr("HTML &Tags")));
 }
 
 void WApplicationDel::addURLMenu()
 {
-    WApplicationMenus::addURLMenu(mainMenuItem(QStringLiteral("URLs")));
+    WApplicationMenus::addURLMenu(mainMenuItem(tr("&URLs")));
 }
 
 void WApplicationDel::addScriptsMenu()
 {
-    WApplicationMenus::addScriptsMenu(mainMenuItem(QStringLiteral("Tools")));
+    WApplicationMenus::addScriptsMenu(mainMenuItem(tr("T&ools")));
 }

@@ -62,6 +62,9 @@ public:
     const QList<QMenu*>& mainMenus() const { return mMainMenus; }
     // The item of the main menu with this title, searched through every submenu.
     QAction* mainMenuItem(const QString& title) const;
+    // The Format menu's font submenus, as titled in the user's language.
+    static QString fontFamilyMenuTitle();
+    static QString fontSizeMenuTitle();
 
     // Fills the menus built from data, once, at start.
     void constructMenus();

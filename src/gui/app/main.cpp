@@ -8,6 +8,7 @@
 #include "app/WApplicationDel.h"
 #include "app/WDocumentController.h"
 #include "app/WQtPlatform.h"
+#include "app/WTranslations.h"
 #include "platform/WPlatform.h"
 #include "scripting/WScriptingService.h"
 
@@ -48,6 +49,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationVersion(QStringLiteral(WEXEL_VERSION));
     QApplication::setQuitOnLastWindowClosed(true);
     const LaunchOptions options = parseArguments(application.arguments());
+    // The desktop's language, before the first window or menu is made.
+    const WTranslations translations;
 
     WQtPlatform platform;
     WPlatform::setShared(&platform);

@@ -44,7 +44,7 @@ void MyDocument::validateMenus()
 
 void MyDocument::validateFontFamilyMenu()
 {
-    const auto [menu, model] = builtMenu(QStringLiteral("Font Family & Style"));
+    const auto [menu, model] = builtMenu(WApplicationDel::fontFamilyMenuTitle());
     if (!model)
         return;
     WMenuUtils::turnOffAllMenuItemState(*model);
@@ -60,7 +60,7 @@ void MyDocument::validateFontFamilyMenu()
 
 void MyDocument::validateFontSizeMenu()
 {
-    const auto [menu, model] = builtMenu(QStringLiteral("Font Size"));
+    const auto [menu, model] = builtMenu(WApplicationDel::fontSizeMenuTitle());
     if (!model)
         return;
     WMenuUtils::turnOffAllMenuItemState(*model);

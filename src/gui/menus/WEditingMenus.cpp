@@ -138,21 +138,23 @@ std::unique_ptr<WMenu> WEditingMenus::insertMenuModel()
 
 void WEditingMenus::addTo(QList<QMenu*>& mainMenus, WDocumentController& controller)
 {
+    // Found by its title as the bar shows it, in the user's language.
+    const QString formatTitle = QCoreApplication::translate("WApplicationDel", "Fo&rmat");
     qsizetype formatIndex = -1;
     for (qsizetype index = 0; index < mainMenus.size(); ++index) {
-        if (mainMenus[index]->menuAction()->iconText() == QStringLiteral("Format"))
+        if (mainMenus[index]->title() == formatTitle)
             formatIndex = index;
     }
     QMenu* format = formatIndex >= 0 ? mainMenus[formatIndex] : nullptr;
     if (!format) {
-        format = new QMenu(QStringLiteral("Fo&rmat"));
+        format = new QMenu(formatTitle);
         mainMenus.append(format);
         formatIndex = mainMenus.size() - 1;
     }
     // The Format menu keeps the font submenus it already has; these come after them.
     WMenuRenderer::render(formatMenuModel(), format);
 
-    auto* insert = new QMenu(QStringLiteral("&Insert"));
+    auto* insert = new QMenu(tr("&Insert"));
     WMenuRenderer::render(insertMenuModel(), insert);
     mainMenus.insert(formatIndex + 1, insert);
 

@@ -1,0 +1,129 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>Running “%1”…</source>
+        <translation>「%1」を実行中…</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Add-on</source>
+        <translation>アドオン</translation>
+    </message>
+</context>
+<context>
+    <name>WApplicationDel</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>ファイル(&amp;F)</translation>
+    </message>
+    <message>
+        <source>New</source>
+        <translation>新規</translation>
+    </message>
+    <message>
+        <source>Open…</source>
+        <translation>開く…</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>閉じる</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save As…</source>
+        <translation>別名で保存…</translation>
+    </message>
+    <message>
+        <source>Revert</source>
+        <translation>保存時の状態に戻す</translation>
+    </message>
+    <message>
+        <source>Open with Browser</source>
+        <translation>ブラウザで開く</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>終了</translation>
+    </message>
+    <message>
+        <source>&amp;Edit</source>
+        <translation>編集(&amp;E)</translation>
+    </message>
+    <message>
+        <source>Undo</source>
+        <translation>元に戻す</translation>
+    </message>
+    <message>
+        <source>Redo</source>
+        <translation>やり直す</translation>
+    </message>
+    <message>
+        <source>Cut</source>
+        <translation>カット</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>コピー</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>ペースト</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>すべてを選択</translation>
+    </message>
+    <message>
+        <source>Go to Line…</source>
+        <translation>行へ移動…</translation>
+    </message>
+    <message>
+        <source>Preferences…</source>
+        <translation>環境設定…</translation>
+    </message>
+    <message>
+        <source>Fo&amp;rmat</source>
+        <translation>フォーマット(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Incompatible Characters</source>
+        <translation>保存できない文字</translation>
+    </message>
+    <message>
+        <source>HTML &amp;Tags</source>
+        <translation>HTMLタグ(&amp;T)</translation>
+    </message>
+    <message>
+        <source>&amp;URLs</source>
+        <translation>URL(&amp;U)</translation>
+    </message>
+    <message>
+        <source>T&amp;ools</source>
+        <translation>ツール(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Font Family &amp;&amp; Style</source>
+        <translation>フォントとスタイル</translation>
+    </message>
+    <message>
+        <source>Font Size</source>
+        <translation>フォントサイズ</translation>
+    </message>
+</context>
+<context>
+    <name>WEditingMenus</name>
+    <message>
+        <source>&amp;Insert</source>
+        <translation>挿入(&amp;I)</translation>
+    </message>
+</context>
+</TS>
