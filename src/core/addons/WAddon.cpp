@@ -188,6 +188,19 @@ WAddon::WAddon(const std::filesystem::path& file)
 
 // ---- temporary files ----
 
+namespace {
+std::filesystem::path& temporaryFolder()
+{
+    static std::filesystem::path folder = "/tmp";
+    return folder;
+}
+}  // namespace
+
+void WAddon::setTemporaryFolder(std::filesystem::path folder)
+{
+    temporaryFolder() = folder.empty() ? std::filesystem::path("/tmp") : std::move(folder);
+}
+
 std::optional<std::filesystem::path> WAddon::makeTmpFile(std::u16string_view text)
 {
     std::u16string lf = WStringUtils::replaceString(text, u"\r\n", u"\n");
@@ -195,7 +208,7 @@ std::optional<std::filesystem::path> WAddon::makeTmpFile(std::u16string_view tex
     std::string bytes = WStringUtils::toUtf8(lf);
 
     for (int n = 0; n < kTmpFileCount; ++n) {
-        std::string path = "/tmp/wexel-" + std::to_string(n) + ".txt";
+        const std::string path = (temporaryFolder() / ("wexel-" + std::to_string(n) + ".txt")).string();
         // O_EXCL with O_NOFOLLOW: whatever already sits at the name, a file or
         // a link planted by someone else, is passed over, never written through.
         int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);

@@ -128,6 +128,9 @@ public:
     // A new "/tmp/wexel-N.txt" holding the text in UTF-8 with LF line ends,
     // made afresh (never through an existing file or link), readable by the user only.
     static std::optional<std::filesystem::path> makeTmpFile(std::u16string_view text);
+    // Where the temporary files go instead of /tmp (tests running side by side
+    // each take a folder of their own); empty goes back to /tmp.
+    static void setTemporaryFolder(std::filesystem::path folder);
     // The UTF-8 text of a temporary file the script may have rewritten; nothing
     // unless it is still a regular file (not a link, FIFO or folder) of sensible size.
     static std::optional<std::u16string> readTmpFile(const std::filesystem::path& path);

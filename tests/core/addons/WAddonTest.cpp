@@ -67,11 +67,15 @@ protected:
         fs::create_directories(folder);
         previousFolder = fs::current_path();
         fs::current_path(folder);
+        // Other tests run at the same time and take /tmp's names too.
+        fs::create_directories(folder / "tmp");
+        WAddon::setTemporaryFolder(folder / "tmp");
         previousSink = WLog::setSink([this](std::string_view line) { logLines.emplace_back(line); });
     }
     void TearDown() override
     {
         WLog::setSink(previousSink);
+        WAddon::setTemporaryFolder({});
         fs::current_path(previousFolder);
         std::error_code error;
         fs::remove_all(folder, error);
@@ -127,7 +131,7 @@ TEST_F(AddonTest, TemporaryFilesArePrivateLfUtf8AndNeverFollowLinks)
     // Plant a link at the first free name, aimed at a file of ours.
     fs::path planted;
     for (int n = 0; n < 10000 && planted.empty(); ++n) {
-        fs::path candidate = "/tmp/wexel-" + std::to_string(n) + ".txt";
+        fs::path candidate = folder / "tmp" / ("wexel-" + std::to_string(n) + ".txt");
         std::error_code error;
         if (!fs::exists(fs::symlink_status(candidate, error)))
             planted = candidate;
@@ -141,7 +145,7 @@ TEST_F(AddonTest, TemporaryFilesArePrivateLfUtf8AndNeverFollowLinks)
     fs::remove(planted);
     ASSERT_TRUE(made);
     EXPECT_NE(*made, planted);
-    EXPECT_EQ(made->parent_path(), "/tmp");
+    EXPECT_EQ(made->parent_path(), folder / "tmp");
     EXPECT_EQ(made->filename().string().rfind("wexel-", 0), 0u);
     EXPECT_EQ(slurp(victim), "precious");
     EXPECT_EQ(slurp(*made), "a\nb\nc\n\xE6\x97\xA5");
@@ -153,6 +157,13 @@ TEST_F(AddonTest, TemporaryFilesArePrivateLfUtf8AndNeverFollowLinks)
     WAddon::removeTmpFile(*made);
     EXPECT_FALSE(fs::exists(*made));
     EXPECT_EQ(WAddon::readTmpFile(*made), std::nullopt);
+
+    // Outside the tests they go to /tmp.
+    WAddon::setTemporaryFolder({});
+    made = WAddon::makeTmpFile(u"x");
+    ASSERT_TRUE(made);
+    EXPECT_EQ(made->parent_path(), "/tmp");
+    WAddon::removeTmpFile(*made);
 }
 
 TEST_F(AddonTest, ShippedExamplesRunEndToEnd)
@@ -314,11 +325,12 @@ TEST_F(AddonTest, ApplicationsStartInTheBackground)
     WReplaceType type = WReplaceAll;
     EXPECT_EQ(WAddon(entry).runAddonFor(u"text", {0, 4}, &type, std::nullopt), std::nullopt);
     EXPECT_EQ(type, WReplaceAll);
-    for (int i = 0; i < 500 && !fs::exists(marker); ++i)
+    // Bounds for a loaded machine; each loop ends as soon as its wait is over.
+    for (int i = 0; i < 3000 && !fs::exists(marker); ++i)
         usleep(10000);
     EXPECT_TRUE(fs::exists(marker));
     // Once it has ended it is collected without another run to prompt it.
-    for (int i = 0; i < 500 && zombieChildren() > 0; ++i)
+    for (int i = 0; i < 3000 && zombieChildren() > 0; ++i)
         usleep(10000);
     EXPECT_EQ(zombieChildren(), 0);
 }
@@ -382,7 +394,7 @@ TEST_F(AddonTest, ASettingFileReplacedByAFifoALinkOrAFolderIsNotWaitedFor)
         if (!done) {
             // Hung on the FIFO: give it a writer so the test itself can end.
             ADD_FAILURE() << "reading the setting file blocked";
-            for (const auto& entry : fs::directory_iterator("/tmp"))
+            for (const auto& entry : fs::directory_iterator(folder / "tmp"))
                 if (fs::is_fifo(entry.status()))
                     close(open(entry.path().c_str(), O_WRONLY | O_NONBLOCK));
         }

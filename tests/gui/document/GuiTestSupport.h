@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include "addons/WAddon.h"
 #include "app/WApplicationDel.h"
 #include "app/WDocumentController.h"
 #include "app/WPresenter.h"
@@ -109,6 +110,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(folder.isValid());
+        // Add-ons' temporary files: tests running side by side would share /tmp's names.
+        ASSERT_TRUE(addonTemporaries.isValid());
+        WAddon::setTemporaryFolder(addonTemporaries.path().toStdString());
         WPlatform::setShared(&platform);
         auto owned = std::make_unique<WTestPresenter>();
         presenter = owned.get();
@@ -121,6 +125,7 @@ protected:
         application.reset();
         WPresenter::setShared(nullptr);
         WPlatform::setShared(nullptr);
+        WAddon::setTemporaryFolder({});
     }
 
     void makeApplication()
@@ -137,6 +142,7 @@ protected:
     QByteArray readFile(const QString& name) const;
 
     QTemporaryDir folder;
+    QTemporaryDir addonTemporaries;
     WTestPlatform platform;
     WTestPresenter* presenter = nullptr;
     std::unique_ptr<WApplicationDel> application;
