@@ -73,12 +73,42 @@ page=$(window 'page.html')
 xdotool windowsize "$page" 900 700
 shot window
 
-# The preferences: another key scheme, and a new colour for plain text,
-# which a new document shows.
+# Find and replace in the panel, which leaves the text free for typing.
+keys ctrl+f
+window 'Find and Replace' >/dev/null
+xdotool type --delay 40 'Wexel'
+keys Tab
+xdotool type --delay 40 'WEXEL'
+shot find-panel
+keys Return
+window 'page.html' >/dev/null
+shot found
+# Edit › Find › Replace All, from the keyboard.
+keys alt+e Down Down Down Down Down Down Down Right Down Down Down Down Down Down
+shot replace-all-item
+keys Return
+shot replaced
+keys Return
+window 'page.html' >/dev/null
+keys ctrl+s
+
+# Format › Text Information… (the last item).
+keys alt+r Up
+keys Return
+window 'Text Information' >/dev/null
+shot information
+keys Return
+window 'page.html' >/dev/null
+
+# The preferences: another key scheme, the browser, and a new colour for
+# plain text, which a new document shows.
 keys ctrl+comma
 window 'Preferences' >/dev/null
 keys alt+k Up Up
 shot key-scheme
+keys alt+w alt+b Down alt+r ctrl+a
+xdotool type --delay 40 'firefox'
+shot browser
 keys alt+c alt+p
 window 'Text colour' >/dev/null
 keys alt+h ctrl+a
@@ -93,11 +123,22 @@ keys alt+f
 shot file-menu
 keys Return
 window 'Untitled' >/dev/null
-xdotool type --delay 40 'Plain text in the new colour. 新しい色の文字。'
+xdotool type --delay 40 'Plain text in the new colour.'
 shot new-colour
+keys ctrl+z
 
-keys ctrl+q
+# File › Open with Browser (second from the end) on the page.
+window 'page.html' >/dev/null
+keys alt+f Up Up Return
+sleep 1
+shot browser-opened
+
+# File › Quit (the last item); the new document is not saved.
+keys alt+f Up Return
+sleep 1
+xdotool search --onlyvisible --name 'Wexel' >/dev/null 2>&1 && shot quit-question && keys alt+d
 for _ in $(seq 50); do kill -0 "$editor" 2>/dev/null || break; sleep 0.1; done
+kill "$editor" 2>/dev/null || true
 STEPS
 
 SHOTS=$shots WORK=$work ROOT=$root EDITOR=$editor dbus-run-session -- sh "$work/steps.sh"
@@ -109,5 +150,7 @@ check() {
 plist=$work/home/.config/Wexel/Wexel.plist
 check "the key scheme is stored" "grep -A1 '<key>key_bind_type</key>' '$plist' | grep -q '<integer>2</integer>'"
 check "the text colour is stored" "grep -q '<key>base_string_color</key>' '$plist'"
+check "the replaced page was saved" "grep -q WEXEL '$work/page.html' && ! grep -q Wexel '$work/page.html'"
+check "the browser was given the page" "grep -qx 'file://$work/page.html' '$work/browser-arguments'"
 echo "screenshots in $shots"
 exit $status
