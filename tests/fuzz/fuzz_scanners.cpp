@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "ForegroundRuns.h"
 #include "FuzzSupport.h"
 #include "syntax/WColorSyntaxServer.h"
 #include "syntax/WTextStorage.h"
@@ -26,25 +27,6 @@ std::u16string textOf(const uint8_t* data, size_t size)
     for (size_t i = 0; i < size; ++i)
         text.push_back(data[i] < 0x80 ? char16_t(data[i]) : kWide[data[i] % std::size(kWide)]);
     return text;
-}
-
-using Runs = std::vector<std::pair<WRange, std::optional<WColor>>>;
-
-Runs foregroundRuns(const WTextStorage& storage)
-{
-    Runs runs;
-    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
-                       [&](const WAttributeValue* value, WRange range) {
-                           std::optional<WColor> color;
-                           if (value)
-                               color = std::get<WColor>(*value);
-                           if (!runs.empty() && runs.back().second == color &&
-                               runs.back().first.location + runs.back().first.length == range.location)
-                               runs.back().first.length += range.length;
-                           else
-                               runs.push_back({range, color});
-                       });
-    return runs;
 }
 
 void colourAfresh(WTextStorage& storage, std::unique_ptr<WColorSyntaxServer>& engine, int32_t type,

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ForegroundRuns.h"
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
@@ -22,25 +23,6 @@
 #include "text/WEncoding.h"
 
 namespace {
-
-using Runs = std::vector<std::pair<WRange, std::optional<WColor>>>;
-
-Runs foregroundRuns(const WTextStorage& storage)
-{
-    Runs runs;
-    storage.forEachRun(WAttributeName::ForegroundColor, {0, storage.length()},
-                       [&](const WAttributeValue* value, WRange range) {
-                           std::optional<WColor> color;
-                           if (value)
-                               color = std::get<WColor>(*value);
-                           if (!runs.empty() && runs.back().second == color
-                               && runs.back().first.location + runs.back().first.length == range.location)
-                               runs.back().first.length += range.length;
-                           else
-                               runs.push_back({range, color});
-                       });
-    return runs;
-}
 
 std::string printable(std::u16string_view text)
 {
@@ -155,7 +137,7 @@ protected:
     }
 
     // Colouring the window's text afresh with the engine of its text type.
-    static Runs freshColours(const MyDocument& document)
+    static ForegroundRuns freshColours(const MyDocument& document)
     {
         WTextStorage fresh(document.textView()->string());
         auto engine = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&fresh, document.textType());
