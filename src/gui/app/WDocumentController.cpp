@@ -60,8 +60,8 @@ MyDocument* WDocumentController::newDocument()
 {
     auto document = std::make_unique<MyDocument>();
     ++mUntitledCount;
-    document->setProperty("untitledName", mUntitledCount == 1 ? QStringLiteral("Untitled")
-                                                              : QStringLiteral("Untitled %1").arg(mUntitledCount));
+    document->setProperty("untitledName", mUntitledCount == 1 ? tr("Untitled")
+                                                              : tr("Untitled %1").arg(mUntitledCount));
     return adopt(std::move(document));
 }
 
@@ -89,7 +89,7 @@ MyDocument* WDocumentController::openDocument(const QString& path)
     if (!document->readFromFile(path, &error)) {
         WPresenter::shared().showError(
             currentDocument() ? currentDocument()->window() : nullptr,
-            QStringLiteral("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()), error);
+            tr("The document “%1” could not be opened.").arg(QFileInfo(path).fileName()), error);
         return nullptr;
     }
     MyDocument* opened = adopt(std::move(document));
@@ -114,9 +114,9 @@ bool WDocumentController::saveDocumentAs(MyDocument* document)
     QPointer<MyDocument> alive(document);
     if (document->undecodableBytes()) {
         // Its bad bytes cannot be written as they are; say what becomes of them first.
-        const int answer = WPresenter::shared().ask(document->window(), QStringLiteral("Save As"),
+        const int answer = WPresenter::shared().ask(document->window(), tr("Save As"),
                                                     document->undecodableSaveQuestion(),
-                                                    {QStringLiteral("Save As…"), QStringLiteral("Cancel")});
+                                                    {tr("Save As…"), tr("Cancel")});
         if (!alive || answer != 0)
             return false;
     }
@@ -136,10 +136,10 @@ bool WDocumentController::saveDocumentTo(MyDocument* document, const QString& pa
         && QFileInfo(path).absoluteFilePath() == document->fileName()) {
         QPointer<MyDocument> alive(document);
         const int answer = WPresenter::shared().ask(
-            document->window(), QStringLiteral("Save"),
-            QStringLiteral("“%1” was changed by another program since you opened it. Replace it with your text?")
+            document->window(), tr("Save"),
+            tr("“%1” was changed by another program since you opened it. Replace it with your text?")
                 .arg(document->displayName()),
-            {QStringLiteral("Replace"), QStringLiteral("Cancel")});
+            {tr("Replace"), tr("Cancel")});
         // The window may have closed while the question was up.
         if (!alive || answer != 0)
             return false;
@@ -151,7 +151,7 @@ bool WDocumentController::saveDocumentTo(MyDocument* document, const QString& pa
     }
     WPresenter::shared().showError(
         document->window(),
-        QStringLiteral("The document “%1” could not be saved.").arg(QFileInfo(path).fileName()), error);
+        tr("The document “%1” could not be saved.").arg(QFileInfo(path).fileName()), error);
     return false;
 }
 
@@ -162,9 +162,9 @@ bool WDocumentController::revertDocument(MyDocument* document)
     if (document->isDocumentEdited()) {
         QPointer<MyDocument> alive(document);
         const int answer = WPresenter::shared().ask(
-            document->window(), QStringLiteral("Revert"),
-            QStringLiteral("Revert “%1” to the saved file? Your changes will be lost.").arg(document->displayName()),
-            {QStringLiteral("Revert"), QStringLiteral("Cancel")});
+            document->window(), tr("Revert"),
+            tr("Revert “%1” to the saved file? Your changes will be lost.").arg(document->displayName()),
+            {tr("Revert"), tr("Cancel")});
         if (!alive || answer != 0)
             return false;
     }
@@ -173,8 +173,8 @@ bool WDocumentController::revertDocument(MyDocument* document)
                                         &error))
         return true;
     WPresenter::shared().showError(
-        document->window(), QStringLiteral("The document “%1” could not be reverted.").arg(document->displayName()),
-        error + QStringLiteral(" The document was left as it was."));
+        document->window(), tr("The document “%1” could not be reverted.").arg(document->displayName()),
+        error + tr(" The document was left as it was."));
     return false;
 }
 
@@ -183,9 +183,9 @@ bool WDocumentController::shouldCloseDocument(MyDocument* document)
     if (!document->isDocumentEdited())
         return true;
     const int answer = WPresenter::shared().ask(
-        document->window(), QStringLiteral("Close"),
-        QStringLiteral("Do you want to save the changes you made to “%1”?").arg(document->displayName()),
-        {QStringLiteral("Save"), QStringLiteral("Don't Save"), QStringLiteral("Cancel")});
+        document->window(), tr("Close"),
+        tr("Do you want to save the changes you made to “%1”?").arg(document->displayName()),
+        {tr("Save"), tr("Don't Save"), tr("Cancel")});
     if (answer == 0)
         return saveDocument(document);
     return answer == 1;
@@ -275,9 +275,9 @@ void WDocumentController::quitCommand()
 {
     if (WAddonExecution::isRunning()) {
         const int answer = WPresenter::shared().ask(
-            currentDocument() ? currentDocument()->window() : nullptr, QStringLiteral("Quit"),
-            QStringLiteral("An add-on is still running. Stop it and quit?"),
-            {QStringLiteral("Stop and Quit"), QStringLiteral("Cancel")});
+            currentDocument() ? currentDocument()->window() : nullptr, tr("Quit"),
+            tr("An add-on is still running. Stop it and quit?"),
+            {tr("Stop and Quit"), tr("Cancel")});
         if (answer != 0)
             return;
         WAddonExecution::stopRunning();

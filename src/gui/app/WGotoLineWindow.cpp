@@ -8,9 +8,9 @@
 WGotoLineWindow::WGotoLineWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool)
 {
-    setWindowTitle(QStringLiteral("Go to Line"));
+    setWindowTitle(tr("Go to Line"));
     auto* row = new QHBoxLayout(this);
-    row->addWidget(new QLabel(QStringLiteral("Line:"), this));
+    row->addWidget(new QLabel(tr("Line:"), this));
     myGotoLineTextField = new QLineEdit(this);
     myGotoLineTextField->setMinimumWidth(120);
     row->addWidget(myGotoLineTextField);

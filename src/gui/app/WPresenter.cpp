@@ -1,6 +1,7 @@
 #include "app/WPresenter.h"
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -21,7 +22,7 @@ QMessageBox* makeBox(QWidget* window, const QString& title, const QString& messa
     box->setIcon(QMessageBox::Warning);
     for (int index = 0; index < buttons.size(); ++index) {
         QMessageBox::ButtonRole role = index == 0 ? QMessageBox::AcceptRole
-                                     : buttons[index] == QStringLiteral("Cancel") ? QMessageBox::RejectRole
+                                     : buttons[index] == QCoreApplication::translate("WPresenter", "Cancel") ? QMessageBox::RejectRole
                                                                                  : QMessageBox::DestructiveRole;
         QPushButton* button = box->addButton(buttons[index], role);
         if (index == 0)
@@ -95,10 +96,10 @@ void WPresenter::inform(QWidget* window, const QString& title, const QString& me
 
 QStringList WPresenter::chooseFilesToOpen(QWidget* window, const QString& folder)
 {
-    return QFileDialog::getOpenFileNames(window, QStringLiteral("Open"), folder);
+    return QFileDialog::getOpenFileNames(window, QCoreApplication::translate("WPresenter", "Open"), folder);
 }
 
 QString WPresenter::chooseFileToSave(QWidget* window, const QString& suggestedPath)
 {
-    return QFileDialog::getSaveFileName(window, QStringLiteral("Save As"), suggestedPath);
+    return QFileDialog::getSaveFileName(window, QCoreApplication::translate("WPresenter", "Save As"), suggestedPath);
 }

@@ -192,7 +192,7 @@ void MyDocument::showUndecodableBytes()
     } else {
         mUndecodableBar = new WMessageBar(message);
         mUndecodableBar->setObjectName(QStringLiteral("undecodableBytesBar"));
-        mUndecodableBar->addButton(QStringLiteral("Show First Bad Byte"), [this] {
+        mUndecodableBar->addButton(tr("Show First Bad Byte"), [this] {
             if (!mUndecodable)
                 return;
             myTextView->setSelectedRange(mUndecodable->range);
@@ -228,9 +228,9 @@ QString MyDocument::undecodableSaveQuestion() const
     const auto encoding = static_cast<WStringEncoding>(mDocumentEncoding);
     const char16_t stand = WDocumentData::replacementCharacter(encoding);
     const uint64_t count = mUndecodable->count;
-    const QString bad = count == 1 ? QStringLiteral("the byte that is not text")
-                                   : QStringLiteral("each of the %1 bytes that are not text").arg(count);
-    return QStringLiteral("The text of “%1” is saved to another file in %2, and %3 is saved as the replacement "
+    const QString bad = count == 1 ? tr("the byte that is not text")
+                                   : tr("each of the %1 bytes that are not text").arg(count);
+    return tr("The text of “%1” is saved to another file in %2, and %3 is saved as the replacement "
                           "character %4 (U+%5). The file “%1” itself is left as it is.")
         .arg(displayName(), QString::fromUtf8(WDocumentData::encodingTitle(encoding).data()), bad,
              QString(QChar(stand)), QString::number(stand, 16).toUpper());
@@ -275,7 +275,7 @@ bool MyDocument::saveToFile(const QString& path, QString* errorMessage)
     // Its bad bytes would be lost for good: the file keeps them.
     if (mUndecodable && WDocumentCore::isSameFile(absolute, mFileName)) {
         const QString refusal =
-            QStringLiteral("“%1” was opened read-only because it has bytes that are not valid text; saving over it "
+            tr("“%1” was opened read-only because it has bytes that are not valid text; saving over it "
                            "would replace them. Use Save As to save the text to another file.")
                 .arg(QFileInfo(mFileName).fileName());
         WLog::write("MyDocument::saveToFile - " + refusal.toStdString());
@@ -367,10 +367,10 @@ void MyDocument::setCharacterCodeType(int tag)
     if (!reload)
         return;
     WPresenter::shared().askLater(
-        myWindow, QStringLiteral("Alert"),
-        QStringLiteral("Reload this document and force to convert into the selected character code.\n"
+        myWindow, tr("Alert"),
+        tr("Reload this document and force to convert into the selected character code.\n"
                        "Your changes will be lost."),
-        {QStringLiteral("OK"), QStringLiteral("Cancel")},
+        {tr("OK"), tr("Cancel")},
         [document = QPointer<MyDocument>(this)](int button) {
             if (document)
                 document->forceToChangeEncodingDialogEnded(button == 0 ? 1 : 0);
@@ -403,14 +403,14 @@ bool MyDocument::acceptsEncoding(WStringEncoding encoding)
         QString::fromUtf8(WDocumentData::encodingTitle(static_cast<WStringEncoding>(mDocumentEncoding)).data());
     QPointer<MyDocument> alive(this);
     const int button = WPresenter::shared().ask(
-        myWindow, QStringLiteral("%1 cannot hold this text").arg(chosen),
-        QStringLiteral("%1 of the text cannot be saved in %2, the first “%3” on line %4, column %5. "
+        myWindow, tr("%1 cannot hold this text").arg(chosen),
+        tr("%1 of the text cannot be saved in %2, the first “%3” on line %4, column %5. "
                        "Saving in %2 will fail until they are changed.")
-            .arg(lost == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(lost), chosen,
+            .arg(lost == 1 ? tr("1 character") : tr("%1 characters").arg(lost), chosen,
                  QString::fromStdString(WCharacterCheck::characterName(first->character)))
             .arg(first->line)
             .arg(first->column),
-        {QStringLiteral("Keep %1").arg(current), QStringLiteral("Use %1").arg(chosen)});
+        {tr("Keep %1").arg(current), tr("Use %1").arg(chosen)});
     return alive && button == 1;
 }
 
@@ -435,9 +435,9 @@ void MyDocument::forceToChangeEncodingDialogEnded(int returnCode)
     if (!text) {
         // Leave the text alone: the user keeps what is on screen.
         WPresenter::shared().showError(
-            myWindow, QStringLiteral("The document “%1” could not be reloaded.").arg(displayName()),
+            myWindow, tr("The document “%1” could not be reloaded.").arg(displayName()),
             error.contains(QStringLiteral("left as it was")) ? error
-                                                             : error + QStringLiteral(" The text was left as it was."));
+                                                             : error + tr(" The text was left as it was."));
         return;
     }
     // Read in that encoding the bytes are text after all.
@@ -477,6 +477,14 @@ void MyDocument::textTypeMenuSelected(int tag)
     validateColorSyntax();
 }
 
+// The text types' titles, for the translations: most are names and stay as
+// they are.
+[[maybe_unused]] const char* const kTextTypeTitles[] = {
+    QT_TRANSLATE_NOOP("MyDocument", "Plain"),    QT_TRANSLATE_NOOP("MyDocument", "X/HTML"),
+    QT_TRANSLATE_NOOP("MyDocument", "Indexed"),  QT_TRANSLATE_NOOP("MyDocument", "w-markup"),
+    QT_TRANSLATE_NOOP("MyDocument", "CSS"),      QT_TRANSLATE_NOOP("MyDocument", "perl"),
+    QT_TRANSLATE_NOOP("MyDocument", "PHP"),      QT_TRANSLATE_NOOP("MyDocument", "ruby")};
+
 void MyDocument::attachTextTypeMenu()
 {
     myTextTypePopupButton->clear();
@@ -486,7 +494,7 @@ void MyDocument::attachTextTypeMenu()
             continue;
         }
         const auto type = static_cast<WTextType>(tag);
-        myTextTypePopupButton->addItem(QString::fromUtf8(WTextTypeNames::popupTitle(type)), tag);
+        myTextTypePopupButton->addItem(tr(WTextTypeNames::popupTitle(type).data()), tag);
         if (const std::string_view key = WTextTypeNames::keyEquivalent(type); !key.empty()) {
             auto* shortcut = new QShortcut(myWindow);
             WMenuShortcuts::setShortcuts(shortcut, {QKeySequence(QStringLiteral("Ctrl+") + QString::fromUtf8(key))});
@@ -616,15 +624,15 @@ void MyDocument::showFileChanged(bool exists)
     if (!mFileChangedBar) {
         mFileChangedBar = new WMessageBar(QString());
         mFileChangedBar->setObjectName(QStringLiteral("fileChangedBar"));
-        mFileChangedBar->addButton(QStringLiteral("Reload"), [this] { emit reloadRequested(this); });
-        mFileChangedBar->addButton(QStringLiteral("Keep My Text"), [this] { keepMyText(); });
+        mFileChangedBar->addButton(tr("Reload"), [this] { emit reloadRequested(this); });
+        mFileChangedBar->addButton(tr("Keep My Text"), [this] { keepMyText(); });
         myWindow->addBarAboveText(mFileChangedBar);
     }
-    mFileChangedBar->setMessage(exists ? QStringLiteral("“%1” was changed by another program.").arg(displayName())
-                                       : QStringLiteral("“%1” was deleted or moved by another program.")
+    mFileChangedBar->setMessage(exists ? tr("“%1” was changed by another program.").arg(displayName())
+                                       : tr("“%1” was deleted or moved by another program.")
                                              .arg(displayName()));
     // There is nothing to reload from a file that is gone.
-    mFileChangedBar->button(QStringLiteral("Reload"))->setVisible(exists);
+    mFileChangedBar->button(tr("Reload"))->setVisible(exists);
     mFileChangedBar->show();
 }
 
@@ -671,7 +679,7 @@ QString MyDocument::displayName() const
 {
     if (!mFileName.isEmpty())
         return QFileInfo(mFileName).fileName();
-    return property("untitledName").toString().isEmpty() ? QStringLiteral("Untitled")
+    return property("untitledName").toString().isEmpty() ? tr("Untitled")
                                                           : property("untitledName").toString();
 }
 
@@ -685,7 +693,7 @@ void MyDocument::updateWindowTitle()
     if (!myWindow)
         return;
     // The name, the modified mark ([*] becomes "*" while edited) and the folder.
-    QString title = displayName() + (mUndecodable ? QStringLiteral(" (read-only)") : QString())
+    QString title = displayName() + (mUndecodable ? tr(" (read-only)") : QString())
                     + QStringLiteral("[*]");
     if (!mFileName.isEmpty())
         title += QStringLiteral(" — ") + WMenuTitles::folderForDisplay(mFileName);

@@ -61,6 +61,6 @@ void MyDocument::showInformationDialog()
     if (!myTextView)
         return;
     const WTextInformation information = WTextInformation::of(myTextView->string(), myTextView->selectedRange());
-    WPresenter::shared().inform(myWindow, QStringLiteral("Text Information"),
+    WPresenter::shared().inform(myWindow, tr("Text Information"),
                                 QString::fromStdString(information.message()));
 }

@@ -37,18 +37,18 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(6, 3, 6, 3);
     row->setSpacing(6);
-    mCharacterCodePopup = makePopup(bar, QStringLiteral("Character code"),
+    mCharacterCodePopup = makePopup(bar, tr("Character code"),
                                     {QStringLiteral("Shift JIS"), QStringLiteral("JIS"), QStringLiteral("EUC"),
                                      QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
-    mReturnCodePopup = makePopup(bar, QStringLiteral("Line ends"),
+    mReturnCodePopup = makePopup(bar, tr("Line ends"),
                                  {QStringLiteral("LF"), QStringLiteral("CR"), QStringLiteral("CR LF")});
-    mTextTypePopup = makePopup(bar, QStringLiteral("Text type"), {});
+    mTextTypePopup = makePopup(bar, tr("Text type"), {});
     mLineNumberView = new QLineEdit(QStringLiteral("1"), bar);
     mLineNumberView->setReadOnly(true);
     mLineNumberView->setFocusPolicy(Qt::NoFocus);
     mLineNumberView->setAlignment(Qt::AlignRight);
     mLineNumberView->setMaximumWidth(mLineNumberView->fontMetrics().horizontalAdvance(u'0') * 9);
-    mLineNumberView->setToolTip(QStringLiteral("Line of the selection"));
+    mLineNumberView->setToolTip(tr("Line of the selection"));
     row->addWidget(mCharacterCodePopup);
     row->addWidget(mReturnCodePopup);
     row->addWidget(mTextTypePopup);
@@ -59,7 +59,7 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     mIncompatibleButton->hide();
     row->addWidget(mIncompatibleButton);
     row->addStretch(1);
-    row->addWidget(new QLabel(QStringLiteral("Line"), bar));
+    row->addWidget(new QLabel(tr("Line"), bar));
     row->addWidget(mLineNumberView);
 
     mTextView = new WTextViewWidget(central);

@@ -1,5 +1,6 @@
 #include "document/WIncompatibleCharactersPanel.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTimer>
@@ -18,14 +19,15 @@ constexpr int kQuietMilliseconds = 250;
 
 QString characters(size_t count)
 {
-    return count == 1 ? QStringLiteral("1 character") : QStringLiteral("%1 characters").arg(count);
+    return count == 1 ? QCoreApplication::translate("WIncompatibleCharactersPanel", "1 character")
+                      : QCoreApplication::translate("WIncompatibleCharactersPanel", "%1 characters").arg(count);
 }
 
 }  // namespace
 
 WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* textView, QToolButton* indicator,
                                                            EncodingSource encoding, QWidget* parent)
-    : QDockWidget(QStringLiteral("Incompatible Characters"), parent),
+    : QDockWidget(tr("Incompatible Characters"), parent),
       mTextView(textView),
       mIndicator(indicator),
       mEncoding(std::move(encoding)),
@@ -40,8 +42,8 @@ WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* text
     column->setContentsMargins(6, 3, 6, 3);
     column->addWidget(mSummary);
     mList->setColumnCount(4);
-    mList->setHeaderLabels({QStringLiteral("Character"), QStringLiteral("Line"), QStringLiteral("Column"),
-                            QStringLiteral("When saved")});
+    mList->setHeaderLabels({tr("Character"), tr("Line"), tr("Column"),
+                            tr("When saved")});
     mList->setRootIsDecorated(false);
     mList->setUniformRowHeights(true);
     mList->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
@@ -138,16 +140,16 @@ void WIncompatibleCharactersPanel::present(std::vector<WCharacterProblem> proble
 
     QStringList parts;
     if (lost)
-        parts << QStringLiteral("%1 cannot be saved in %2").arg(characters(lost), encoding);
+        parts << tr("%1 cannot be saved in %2").arg(characters(lost), encoding);
     if (changed)
-        parts << (changed == 1 ? QStringLiteral("1 character is saved as another one")
-                               : QStringLiteral("%1 characters are saved as other ones").arg(changed));
-    mSummary->setText(parts.isEmpty() ? QStringLiteral("Every character can be saved in %1.").arg(encoding)
+        parts << (changed == 1 ? tr("1 character is saved as another one")
+                               : tr("%1 characters are saved as other ones").arg(changed));
+    mSummary->setText(parts.isEmpty() ? tr("Every character can be saved in %1.").arg(encoding)
                                       : parts.join(QStringLiteral("; ")) + QLatin1Char('.'));
     if (mIndicator) {
         mIndicator->setVisible(!mProblems.empty());
         mIndicator->setText(QStringLiteral("⚠ %1").arg(mProblems.size()));
-        mIndicator->setToolTip(mSummary->text() + QStringLiteral(" Click to list them."));
+        mIndicator->setToolTip(mSummary->text() + tr(" Click to list them."));
     }
 
     QSignalBlocker quiet(mList);
@@ -161,7 +163,7 @@ void WIncompatibleCharactersPanel::present(std::vector<WCharacterProblem> proble
     }
     mList->addTopLevelItems(rows);
     if (mProblems.size() > kListedRows)
-        mSummary->setText(mSummary->text() + QStringLiteral(" The first %1 are listed.").arg(kListedRows));
+        mSummary->setText(mSummary->text() + tr(" The first %1 are listed.").arg(kListedRows));
 }
 
 void WIncompatibleCharactersPanel::selectRow(int row)

@@ -13,7 +13,7 @@
 WBottomView::WBottomView(WTextViewWidget* textView, TextTypeProvider textType, QWidget* parent)
     : QWidget(parent), myTextView(textView), mTextType(std::move(textType))
 {
-    setToolTip(QStringLiteral("Definitions in the text"));
+    setToolTip(tr("Definitions in the text"));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 }
 
@@ -30,7 +30,7 @@ QMenu* WBottomView::menuForEvent()
     const auto items = WNavigator::definitionItems(text, mTextType ? mTextType() : 0);
     if (items.empty()) {
         // Said rather than showing nothing, so the click is not taken for broken.
-        menu->addAction(QStringLiteral("no definitions"))->setEnabled(false);
+        menu->addAction(tr("no definitions"))->setEnabled(false);
         return menu;
     }
     for (const auto& item : items) {
@@ -74,5 +74,5 @@ void WBottomView::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::Mid));
     painter.drawLine(rect().topLeft(), rect().topRight());
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, QStringLiteral("\u25BE Definitions"));
+    painter.drawText(rect().adjusted(6, 0, -6, 0), Qt::AlignVCenter | Qt::AlignLeft, tr("\u25BE Definitions"));
 }

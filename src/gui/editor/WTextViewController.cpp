@@ -266,6 +266,19 @@ void WTextViewController::showContextMenu(const QPoint& position)
         return;
     // Built afresh each time, so a changed tag file shows at once; its items go
     // to the focused view first, then to the document and the application.
-    std::unique_ptr<QMenu> menu(WMenuRenderer::createMenu(mTextView.menuForEvent()));
+    std::unique_ptr<WMenu> model = mTextView.menuForEvent();
+    // The program's own items in the user's language; what they hold (tags,
+    // bookmarks, add-ons) is shown as it is.
+    static const char* const ownTitles[] = {
+        QT_TR_NOOP("Cut"),       QT_TR_NOOP("Copy"),      QT_TR_NOOP("Paste"), QT_TR_NOOP("Select All"),
+        QT_TR_NOOP("Information"), QT_TR_NOOP("HTML Tags"), QT_TR_NOOP("URLs"),  QT_TR_NOOP("Tools")};
+    for (const auto& item : model->itemArray()) {
+        const QString title = QString::fromStdU16String(item->title());
+        for (const char* own : ownTitles) {
+            if (title == QLatin1String(own))
+                item->setTitle(tr(own).toStdU16String());
+        }
+    }
+    std::unique_ptr<QMenu> menu(WMenuRenderer::createMenu(std::move(model)));
     menu->exec(mWidget->mapToGlobal(position));
 }

@@ -1,6 +1,7 @@
 #include "menus/WApplicationMenus.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QMenu>
 
 #include <filesystem>
@@ -87,7 +88,9 @@ void WApplicationMenus::addTagMenu(QAction* item)
     WMenuUtils::attachTagMenuToMenu(*model, "insertMenuTag:");
     // Where the tags come from, for changing them; enabled while the file exists.
     model->addSeparatorItem();
-    model->addItemWithTitle(u"Open User-defined Tag File", "openUserDefinedTagFile:");
+    model->addItemWithTitle(
+        QCoreApplication::translate("WApplicationMenus", "Open User-defined Tag File").toStdU16String(),
+        "openUserDefinedTagFile:");
     show(std::move(model), item);
 }
 

@@ -71,7 +71,8 @@ std::optional<QString> askURL(QWidget* window)
     if (const auto& dialogs = installedDialogs(); dialogs && dialogs->askURL)
         return dialogs->askURL(window);
     bool accepted = false;
-    const QString url = QInputDialog::getText(window, QStringLiteral("Insert Link"), QStringLiteral("URL:"),
+    const QString url = QInputDialog::getText(window, QCoreApplication::translate("WEditingMenus", "Insert Link"),
+                                              QCoreApplication::translate("WEditingMenus", "URL:"),
                                               QLineEdit::Normal, QStringLiteral("https://"), &accepted);
     if (!accepted)
         return std::nullopt;
@@ -110,29 +111,29 @@ std::unique_ptr<WMenu> WEditingMenus::formatMenuModel()
 {
     auto menu = std::make_unique<WMenu>(u"Format");
     menu->addSeparatorItem();
-    menu->addItemWithTitle(u"Shift Right", std::string(kShiftRight), u"]");
-    menu->addItemWithTitle(u"Shift Left", std::string(kShiftLeft), u"[");
-    menu->addItemWithTitle(u"Wrap with Return", std::string(kWrapWithReturn));
-    menu->addItemWithTitle(u"Remove Returns", std::string(kRemoveReturns));
+    menu->addItemWithTitle(tr("Shift Right").toStdU16String(), std::string(kShiftRight), u"]");
+    menu->addItemWithTitle(tr("Shift Left").toStdU16String(), std::string(kShiftLeft), u"[");
+    menu->addItemWithTitle(tr("Wrap with Return").toStdU16String(), std::string(kWrapWithReturn));
+    menu->addItemWithTitle(tr("Remove Returns").toStdU16String(), std::string(kRemoveReturns));
     menu->addSeparatorItem();
-    menu->addItemWithTitle(u"Word Wrap", std::string(kToggleWordWrap));
-    menu->addItemWithTitle(u"Auto Indent", std::string(kToggleAutoIndent));
+    menu->addItemWithTitle(tr("Word Wrap").toStdU16String(), std::string(kToggleWordWrap));
+    menu->addItemWithTitle(tr("Auto Indent").toStdU16String(), std::string(kToggleAutoIndent));
     // Answered by the document of the main window.
-    menu->addItemWithTitle(u"Store Window Status", "toggleStoreWindowStatus:");
+    menu->addItemWithTitle(tr("Store Window Status").toStdU16String(), "toggleStoreWindowStatus:");
     menu->addSeparatorItem();
-    menu->addItemWithTitle(u"Redraw Colours", "redrawColors:");
-    menu->addItemWithTitle(u"Text Information…", "showInformationDialog:");
+    menu->addItemWithTitle(tr("Redraw Colours").toStdU16String(), "redrawColors:");
+    menu->addItemWithTitle(tr("Text Information…").toStdU16String(), "showInformationDialog:");
     return menu;
 }
 
 std::unique_ptr<WMenu> WEditingMenus::insertMenuModel()
 {
     auto menu = std::make_unique<WMenu>(u"Insert");
-    menu->addItemWithTitle(u"Colour…", std::string(kShowColorPanel));
-    menu->addItemWithTitle(u"Image Tag…", std::string(kInsertImage));
-    menu->addItemWithTitle(u"Link…", std::string(kInsertLink));
-    menu->addItemWithTitle(u"Relative Path…", std::string(kInsertPath));
-    menu->addItemWithTitle(u"Text of File…", std::string(kInsertFileText));
+    menu->addItemWithTitle(tr("Colour…").toStdU16String(), std::string(kShowColorPanel));
+    menu->addItemWithTitle(tr("Image Tag…").toStdU16String(), std::string(kInsertImage));
+    menu->addItemWithTitle(tr("Link…").toStdU16String(), std::string(kInsertLink));
+    menu->addItemWithTitle(tr("Relative Path…").toStdU16String(), std::string(kInsertPath));
+    menu->addItemWithTitle(tr("Text of File…").toStdU16String(), std::string(kInsertFileText));
     return menu;
 }
 
@@ -267,7 +268,7 @@ void WEditingMenus::showColorPanel()
         panel = new QColorDialog;
         panel->setAttribute(Qt::WA_DeleteOnClose, false);
         panel->setOption(QColorDialog::DontUseNativeDialog);
-        panel->setWindowTitle(QStringLiteral("Colours"));
+        panel->setWindowTitle(tr("Colours"));
         QObject::connect(panel, &QColorDialog::colorSelected, panel, &insertColor);
         QObject::connect(qApp, &QCoreApplication::aboutToQuit, panel, &QObject::deleteLater);
     }
@@ -297,12 +298,12 @@ void WEditingMenus::insertChosenFile(std::string_view action)
     QString title;
     QString filter;
     if (action == kInsertImage) {
-        title = QStringLiteral("Insert Image Tag");
-        filter = QStringLiteral("Images (*.png *.jpg *.jpeg *.gif *.bmp *.webp *.svg);;All Files (*)");
+        title = tr("Insert Image Tag");
+        filter = tr("Images (%1);;All Files (*)").arg(QStringLiteral("*.png *.jpg *.jpeg *.gif *.bmp *.webp *.svg"));
     } else if (action == kInsertPath) {
-        title = QStringLiteral("Insert Relative Path");
+        title = tr("Insert Relative Path");
     } else {
-        title = QStringLiteral("Insert Text of File");
+        title = tr("Insert Text of File");
     }
     const QString file = chooseFile(window, title, filter);
     // The dialog runs the event loop: the window may have closed meanwhile.

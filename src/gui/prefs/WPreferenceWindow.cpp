@@ -78,67 +78,67 @@ QStringList lettersTaken(int scheme, Qt::KeyboardModifiers modifiers)
 WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     : QDialog(parent), mPrefsServer(prefsServer), myTabView(new QTabWidget(this))
 {
-    setWindowTitle(QStringLiteral("Preferences"));
+    setWindowTitle(tr("Preferences"));
     setObjectName(QStringLiteral("PreferenceWindow"));
 
     // ---- Editing
     auto* editing = new QWidget(myTabView);
     auto* editingColumn = new QVBoxLayout(editing);
-    myAutoIndentCheckBox = addCheckBox(editing, QStringLiteral("Auto &indent"), "auto_indent",
-                                       QStringLiteral("Return starts the new line with the indentation of the line above."));
-    myWordWrapCheckBox = addCheckBox(editing, QStringLiteral("Wrap &long lines"), "word_wrap",
-                                     QStringLiteral("Long lines are wrapped at the window's edge instead of scrolling sideways."));
+    myAutoIndentCheckBox = addCheckBox(editing, tr("Auto &indent"), "auto_indent",
+                                       tr("Return starts the new line with the indentation of the line above."));
+    myWordWrapCheckBox = addCheckBox(editing, tr("Wrap &long lines"), "word_wrap",
+                                     tr("Long lines are wrapped at the window's edge instead of scrolling sideways."));
     auto* keyForm = new QFormLayout;
     myKeyAssignMenu = new QComboBox(editing);
-    myKeyAssignMenu->addItem(QStringLiteral("Wexel's own keys"), int(WWexelOriginal));
-    myKeyAssignMenu->addItem(QStringLiteral("Emacs-like keys"), int(WEmacsLike));
-    myKeyAssignMenu->addItem(QStringLiteral("vi-like keys"), int(WViLike));
-    myKeyAssignMenu->addItem(QStringLiteral("The system's keys"), int(WSystemDefault));
-    keyForm->addRow(QStringLiteral("&Key bindings:"), myKeyAssignMenu);
+    myKeyAssignMenu->addItem(tr("Wexel's own keys"), int(WWexelOriginal));
+    myKeyAssignMenu->addItem(tr("Emacs-like keys"), int(WEmacsLike));
+    myKeyAssignMenu->addItem(tr("vi-like keys"), int(WViLike));
+    myKeyAssignMenu->addItem(tr("The system's keys"), int(WSystemDefault));
+    keyForm->addRow(tr("&Key bindings:"), myKeyAssignMenu);
     editingColumn->addLayout(keyForm);
     myKeyAssignDescription = explanation(QString(), editing);
     myKeyAssignDescription->setObjectName(QStringLiteral("keySchemeDescription"));
     editingColumn->addWidget(myKeyAssignDescription);
     myAssignOnlyMultiStrokeKeyBindCheckBox =
-        addCheckBox(editing, QStringLiteral("Bind only &two-key sequences"), "assign_only_multi_stroke",
-                    QStringLiteral("Kept with your preferences; the key bindings do not consult it yet."));
+        addCheckBox(editing, tr("Bind only &two-key sequences"), "assign_only_multi_stroke",
+                    tr("Kept with your preferences; the key bindings do not consult it yet."));
     editingColumn->addStretch(1);
-    myTabView->addTab(editing, QStringLiteral("&Editing"));
+    myTabView->addTab(editing, tr("&Editing"));
 
     // ---- Files
     auto* files = new QWidget(myTabView);
     auto* filesColumn = new QVBoxLayout(files);
     myCharCodeDetectionCheckBox =
-        addCheckBox(files, QStringLiteral("Detect the character co&de of opened files"), "detect_code_type");
+        addCheckBox(files, tr("Detect the character co&de of opened files"), "detect_code_type");
     myFileTypeDetectionCheckBox =
-        addCheckBox(files, QStringLiteral("Detect the text t&ype from the file name"), "detect_text_type");
+        addCheckBox(files, tr("Detect the text t&ype from the file name"), "detect_text_type");
     myStoreWindowStatusCheckBox =
-        addCheckBox(files, QStringLiteral("Remember the &selection of each file"), "store_window_status",
-                    QStringLiteral("The selection is saved with the file and selected again when you open it."));
+        addCheckBox(files, tr("Remember the &selection of each file"), "store_window_status",
+                    tr("The selection is saved with the file and selected again when you open it."));
     filesColumn->addStretch(1);
-    myTabView->addTab(files, QStringLiteral("&Files"));
+    myTabView->addTab(files, tr("&Files"));
 
     // ---- Web
     auto* web = new QWidget(myTabView);
     auto* webColumn = new QVBoxLayout(web);
     myUseXHTMLSyntaxCheckBox =
-        addCheckBox(web, QStringLiteral("Write &XHTML tags"), "use_xhtml_syntax",
-                    QStringLiteral("Inserted image tags end in \" />\", as XHTML wants, instead of \">\"."));
+        addCheckBox(web, tr("Write &XHTML tags"), "use_xhtml_syntax",
+                    tr("Inserted image tags end in \" />\", as XHTML wants, instead of \">\"."));
     auto* browserForm = new QFormLayout;
     myBrowserMenu = new QComboBox(web);
-    myBrowserMenu->addItem(QStringLiteral("The desktop's default browser"), 1);
-    myBrowserMenu->addItem(QStringLiteral("Another browser"), 2);
-    browserForm->addRow(QStringLiteral("Open with &Browser uses:"), myBrowserMenu);
+    myBrowserMenu->addItem(tr("The desktop's default browser"), 1);
+    myBrowserMenu->addItem(tr("Another browser"), 2);
+    browserForm->addRow(tr("Open with &Browser uses:"), myBrowserMenu);
     myBrowserCommandMenu = new QComboBox(web);
     myBrowserCommandMenu->setEditable(true);
     myBrowserCommandMenu->addItems(installedBrowsers());
-    myBrowserCommandMenu->setToolTip(QStringLiteral("A browser's command, found on your PATH"));
-    browserForm->addRow(QStringLiteral("Other b&rowser:"), myBrowserCommandMenu);
+    myBrowserCommandMenu->setToolTip(tr("A browser's command, found on your PATH"));
+    browserForm->addRow(tr("Other b&rowser:"), myBrowserCommandMenu);
     webColumn->addLayout(browserForm);
     myAlwaysMakesANewWindowCheckBox =
-        addCheckBox(web, QStringLiteral("Always open a &new browser window"), "always_makes_a_new_window");
+        addCheckBox(web, tr("Always open a &new browser window"), "always_makes_a_new_window");
     webColumn->addStretch(1);
-    myTabView->addTab(web, QStringLiteral("&Web"));
+    myTabView->addTab(web, tr("&Web"));
 
     // ---- Font and colours
     auto* looks = new QWidget(myTabView);
@@ -146,22 +146,22 @@ WPreferenceWindow::WPreferenceWindow(WPrefsServer& prefsServer, QWidget* parent)
     myFontFamilyMenu = new QComboBox(looks);
     myFontFamilyMenu->setMaxVisibleItems(20);
     myFontSizeMenu = new QComboBox(looks);
-    looksForm->addRow(QStringLiteral("F&ont of new windows:"), myFontFamilyMenu);
-    looksForm->addRow(QStringLiteral("Si&ze:"), myFontSizeMenu);
-    myBaseColorWell = new WColorWell(QStringLiteral("Text colour"), looks);
-    myBackgroudColorWell = new WColorWell(QStringLiteral("Background colour"), looks);
-    myTagFontColorWell = new WColorWell(QStringLiteral("Tag colour"), looks);
-    myCommentFontColorWell = new WColorWell(QStringLiteral("Comment colour"), looks);
-    looksForm->addRow(QStringLiteral("&Plain text:"), myBaseColorWell);
-    looksForm->addRow(QStringLiteral("Back&ground of plain text:"), myBackgroudColorWell);
-    looksForm->addRow(QStringLiteral("T&ags:"), myTagFontColorWell);
-    looksForm->addRow(QStringLiteral("Co&mments:"), myCommentFontColorWell);
-    looksForm->addRow(explanation(QStringLiteral("The font and size apply to windows opened from now on. Plain text "
+    looksForm->addRow(tr("F&ont of new windows:"), myFontFamilyMenu);
+    looksForm->addRow(tr("Si&ze:"), myFontSizeMenu);
+    myBaseColorWell = new WColorWell(tr("Text colour"), looks);
+    myBackgroudColorWell = new WColorWell(tr("Background colour"), looks);
+    myTagFontColorWell = new WColorWell(tr("Tag colour"), looks);
+    myCommentFontColorWell = new WColorWell(tr("Comment colour"), looks);
+    looksForm->addRow(tr("&Plain text:"), myBaseColorWell);
+    looksForm->addRow(tr("Back&ground of plain text:"), myBackgroudColorWell);
+    looksForm->addRow(tr("T&ags:"), myTagFontColorWell);
+    looksForm->addRow(tr("Co&mments:"), myCommentFontColorWell);
+    looksForm->addRow(explanation(tr("The font and size apply to windows opened from now on. Plain text "
                                                  "is shown in the first two colours; the other text types take their "
                                                  "colours from their settings files, and the tag and comment colours "
                                                  "are kept but not used yet."),
                                   looks));
-    myTabView->addTab(looks, QStringLiteral("Font && &Colours"));
+    myTabView->addTab(looks, tr("Font && &Colours"));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &WPreferenceWindow::accept);
@@ -308,9 +308,9 @@ void WPreferenceWindow::okButtonPressed()
     WMenuShortcuts::applyKeyScheme();
     if (!saved) {
         const QString cause = QString::fromStdString(mPrefsServer.userDefaults().lastFailure());
-        WPresenter::shared().showError(nullptr, QStringLiteral("Your preferences could not be saved."),
+        WPresenter::shared().showError(nullptr, tr("Your preferences could not be saved."),
                                        (cause.isEmpty() ? QString() : cause + QLatin1Char(' '))
-                                           + QStringLiteral("They apply until Wexel quits."));
+                                           + tr("They apply until Wexel quits."));
     }
 }
 
@@ -334,19 +334,18 @@ void WPreferenceWindow::reject()
 QString WPreferenceWindow::keySchemeDescription(int scheme)
 {
     if (scheme == WSystemDefault)
-        return QStringLiteral("Takes no keys: every Ctrl key is a menu shortcut, as in other programs.");
+        return tr("Takes no keys: every Ctrl key is a menu shortcut, as in other programs.");
     const QStringList plain = lettersTaken(scheme, Qt::ControlModifier);
     const QStringList shifted = lettersTaken(scheme, Qt::ControlModifier | Qt::ShiftModifier);
-    QString text = QStringLiteral("Takes Ctrl+") + plain.join(u' ');
-    if (!shifted.isEmpty())
-        text += shifted == plain ? QStringLiteral(", with or without Shift")
-                                 : QStringLiteral(" and Ctrl+Shift+") + shifted.join(u' ');
-    text += QStringLiteral(".");
+    // Whole sentences for the translators, the letters put in.
+    QString text = shifted.isEmpty() ? tr("Takes Ctrl+%1.").arg(plain.join(u' '))
+                 : shifted == plain  ? tr("Takes Ctrl+%1, with or without Shift.").arg(plain.join(u' '))
+                                     : tr("Takes Ctrl+%1 and Ctrl+Shift+%2.").arg(plain.join(u' '), shifted.join(u' '));
     if (scheme == WWexelOriginal)
-        text += QStringLiteral(" Ctrl+Q then Ctrl+R goes to the start of the text, Ctrl+Q then Ctrl+C to the end.");
+        text += tr(" Ctrl+Q then Ctrl+R goes to the start of the text, Ctrl+Q then Ctrl+C to the end.");
     else if (scheme == WEmacsLike)
-        text += QStringLiteral(" Ctrl+X then Ctrl+S saves; Escape then a letter is a Meta key.");
-    text += QStringLiteral(" Return indents when Auto Indent is on. Menu items on these keys show their other "
+        text += tr(" Ctrl+X then Ctrl+S saves; Escape then a letter is a Meta key.");
+    text += tr(" Return indents when Auto Indent is on. Menu items on these keys show their other "
                            "shortcut or none; reach them with Alt and the menu's underlined letter.");
     return text;
 }

@@ -81,7 +81,7 @@ WSearchServer& WDocumentSearch::server()
 
 void WDocumentSearch::addFindMenu(QMenu* editMenu, WDocumentController& controller)
 {
-    QMenu* find = editMenu->addMenu(QStringLiteral("Find"));
+    QMenu* find = editMenu->addMenu(QCoreApplication::translate("WDocumentSearch", "Find"));
     WDocumentController* documents = &controller;
     auto add = [find, documents](const QString& title, const QList<QKeySequence>& shortcuts, auto command) {
         QAction* action = find->addAction(title);
@@ -91,19 +91,19 @@ void WDocumentSearch::addFindMenu(QMenu* editMenu, WDocumentController& controll
                 std::invoke(command, search);
         });
     };
-    add(QStringLiteral("Find…"), {QKeySequence::Find}, &WDocumentSearch::searchShowWindow);
+    add(QCoreApplication::translate("WDocumentSearch", "Find…"), {QKeySequence::Find}, &WDocumentSearch::searchShowWindow);
     // F3 too, since the key schemes may take Ctrl-G for themselves.
-    add(QStringLiteral("Find Next"), {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_F3)},
+    add(QCoreApplication::translate("WDocumentSearch", "Find Next"), {QKeySequence(Qt::CTRL | Qt::Key_G), QKeySequence(Qt::Key_F3)},
         &WDocumentSearch::searchForward);
-    add(QStringLiteral("Find Previous"),
+    add(QCoreApplication::translate("WDocumentSearch", "Find Previous"),
         {QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_G), QKeySequence(Qt::SHIFT | Qt::Key_F3)},
         &WDocumentSearch::searchBackward);
-    add(QStringLiteral("Use Selection for Find"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
+    add(QCoreApplication::translate("WDocumentSearch", "Use Selection for Find"), {QKeySequence(Qt::CTRL | Qt::Key_E)},
         &WDocumentSearch::setSelectionToSearch);
     find->addSeparator();
-    add(QStringLiteral("Replace"), {}, &WDocumentSearch::replace);
-    add(QStringLiteral("Replace and Find"), {}, &WDocumentSearch::replaceAndFindAgain);
-    add(QStringLiteral("Replace All"), {}, [](WDocumentSearch* search) { search->doReplaceAll(); });
+    add(QCoreApplication::translate("WDocumentSearch", "Replace"), {}, &WDocumentSearch::replace);
+    add(QCoreApplication::translate("WDocumentSearch", "Replace and Find"), {}, &WDocumentSearch::replaceAndFindAgain);
+    add(QCoreApplication::translate("WDocumentSearch", "Replace All"), {}, [](WDocumentSearch* search) { search->doReplaceAll(); });
 }
 
 // ---- the commands ----------------------------------------------------------------------------

@@ -1,13 +1,18 @@
 // The program in Japanese: the translation compiled into it, Qt's own for the
 // standard buttons, and the menus that are found by their titles.
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QHash>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
@@ -19,7 +24,9 @@
 #include "app/WDocumentController.h"
 #include "app/WQtPlatform.h"
 #include "app/WTranslations.h"
+#include "app/WPresenter.h"
 #include "document/MyDocument.h"
+#include "prefs/WPreferenceWindow.h"
 
 namespace {
 
@@ -121,11 +128,43 @@ TEST_F(JapaneseTest, MenusFoundByTheirTitlesAreBuiltAndChecked)
     EXPECT_EQ(checked->text(), QStringLiteral("18"));
 }
 
-TEST_F(JapaneseTest, StandardButtonsAreInJapanese)
+TEST_F(JapaneseTest, DialogsAndTheirButtonsAreInJapanese)
 {
-    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Save);
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
-    EXPECT_EQ(buttons.button(QDialogButtonBox::Save)->text(), QStringLiteral("保存"));
+    application->showPreferenceWindow();
+    WPreferenceWindow* preferences = application->preferenceWindow();
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_EQ(preferences->windowTitle(), QStringLiteral("環境設定"));
+    auto* box = preferences->findChild<QDialogButtonBox*>();
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+    auto* tabs = preferences->findChild<QTabWidget*>();
+    ASSERT_NE(tabs, nullptr);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("編集(&E)"));
+    preferences->hide();
+
+    // A question's Cancel is found by its translated title: Escape answers it.
+    QPointer<QMessageBox> question;
+    WPresenter presenter;
+    int answer = -2;
+    presenter.askLater(nullptr, QStringLiteral("t"), QStringLiteral("m"),
+                       {QCoreApplication::translate("WDocumentController", "Save"),
+                        QCoreApplication::translate("WDocumentController", "Don't Save"),
+                        QCoreApplication::translate("WDocumentController", "Cancel")},
+                       [&answer](int button) { answer = button; });
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<QMessageBox*>(widget))
+            question = found;
+    }
+    ASSERT_TRUE(question);
+    QStringList titles;
+    for (QAbstractButton* button : question->buttons())
+        titles << button->text();
+    EXPECT_TRUE(titles.contains(QStringLiteral("保存しない"))) << titles.join(u',').toStdString();
+    ASSERT_NE(question->escapeButton(), nullptr);
+    EXPECT_EQ(question->escapeButton()->text(), QStringLiteral("キャンセル"));
+    question->escapeButton()->click();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(answer, 2);
 }
 
 TEST(Translations, EnglishAndUntranslatedLanguagesKeepTheEnglishTexts)
@@ -148,7 +187,8 @@ TEST(Translations, EnglishAndUntranslatedLanguagesKeepTheEnglishTexts)
 }
 
 // Every text of the Japanese file is translated, keeps the placeholders and
-// the Alt key of its English text.
+// the Alt key of its English text, and reads the same wherever it is used (a
+// button's title is compared with the same text in another class).
 TEST(Translations, JapaneseFileIsComplete)
 {
     QFile file(QStringLiteral(WEXEL_TRANSLATIONS "/wexel_ja.ts"));
@@ -157,6 +197,7 @@ TEST(Translations, JapaneseFileIsComplete)
     QString context;
     QString source;
     int messages = 0;
+    QHash<QString, QString> firstTranslation;  // one term, one translation
     const QRegularExpression placeholder(QStringLiteral("%\\d"));
     while (!xml.atEnd()) {
         if (xml.readNext() != QXmlStreamReader::StartElement)
@@ -177,6 +218,11 @@ TEST(Translations, JapaneseFileIsComplete)
                 wanted << match.captured();
             for (const QString& mark : wanted)
                 EXPECT_TRUE(translation.contains(mark)) << where.toStdString() << " lacks " << mark.toStdString();
+            for (const auto& match : placeholder.globalMatch(translation))
+                EXPECT_TRUE(wanted.contains(match.captured())) << where.toStdString() << " adds " << match.captured().toStdString();
+            const QString earlier = firstTranslation.value(source, translation);
+            EXPECT_EQ(earlier, translation) << where.toStdString() << " is translated two ways";
+            firstTranslation.insert(source, translation);
             const QChar mnemonic = mnemonicOf(source);
             if (!mnemonic.isNull())
                 EXPECT_TRUE(translation.contains(QStringLiteral("(&") + mnemonic + u')')
