@@ -67,6 +67,14 @@ window() {
 }
 keys() { xdotool key --delay 80 "$@"; sleep 0.3; }
 
+# The windows' titles in the language the editor will choose.
+case "${LANGUAGE:-${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}}" in
+  ja*) find_title='検索と置換' information_title='テキスト情報' preferences_title='環境設定'
+       colour_title='文字の色' untitled_title='名称未設定' ;;
+  *) find_title='Find and Replace' information_title='Text Information' preferences_title='Preferences'
+     colour_title='Text colour' untitled_title='Untitled' ;;
+esac
+
 HOME=$WORK/home PATH=$WORK/bin:$PATH WEXEL_RESOURCES=$ROOT/resources "$EDITOR" "$WORK/page.html" 2>"$WORK/editor.log" &
 editor=$!
 page=$(window 'page.html')
@@ -75,7 +83,7 @@ shot window
 
 # Find and replace in the panel, which leaves the text free for typing.
 keys ctrl+f
-window 'Find and Replace' >/dev/null
+window "$find_title" >/dev/null
 xdotool type --delay 40 'Wexel'
 keys Tab
 xdotool type --delay 40 'WEXEL'
@@ -95,7 +103,7 @@ keys ctrl+s
 # Format › Text Information… (the last item).
 keys alt+r Up
 keys Return
-window 'Text Information' >/dev/null
+window "$information_title" >/dev/null
 shot information
 keys Return
 window 'page.html' >/dev/null
@@ -103,26 +111,26 @@ window 'page.html' >/dev/null
 # The preferences: another key scheme, the browser, and a new colour for
 # plain text, which a new document shows.
 keys ctrl+comma
-window 'Preferences' >/dev/null
+window "$preferences_title" >/dev/null
 keys alt+k Up Up
 shot key-scheme
 keys alt+w alt+b Down alt+r ctrl+a
 xdotool type --delay 40 'firefox'
 shot browser
 keys alt+c alt+p
-window 'Text colour' >/dev/null
+window "$colour_title" >/dev/null
 keys alt+h ctrl+a
 xdotool type --delay 40 '#cc3300'
 shot text-colour
 keys Return
-window 'Preferences' >/dev/null
+window "$preferences_title" >/dev/null
 keys Return
 window 'page.html' >/dev/null
 # Ctrl+N moves down a line now: File › New from the menu bar.
 keys alt+f
 shot file-menu
 keys Return
-window 'Untitled' >/dev/null
+window "$untitled_title" >/dev/null
 xdotool type --delay 40 'Plain text in the new colour.'
 shot new-colour
 keys ctrl+z
