@@ -183,7 +183,7 @@ TEST(Translations, EnglishAndUntranslatedLanguagesKeepTheEnglishTexts)
         EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Cancel"));
     }
     {
-        const WTranslations japanese(QLocale(QLocale::Japanese));
+        const WTranslations japanese{QLocale(QLocale::Japanese)};
         EXPECT_EQ(QCoreApplication::translate("WApplicationDel", "&File"), QStringLiteral("ファイル(&F)"));
     }
     // Removed with the object: English again.
