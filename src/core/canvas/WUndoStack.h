@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "text/WRange.h"
+
+// One replacement: the characters removed at location and those put there.
+struct WUndoEdit {
+    uint32_t location = 0;
+    std::u16string removed;
+    std::u16string inserted;
+};
+
+// One step of undo: the edits made together, in the order made, and the
+// selection before and after them.
+struct WUndoStep {
+    std::vector<WUndoEdit> edits;
+    WRange selectionBefore;
+    WRange selectionAfter;
+};
+
+// The undo history of a text, kept by the view: every change of the text is
+// recorded here, typing merged into one step per run of typed characters.
+class WUndoStack {
+public:
+    enum class Kind {
+        Typing,    // typed characters merge with the typing just before them
+        Deleting,  // Backspace and Delete merge with the deleting just before them
+        Other,     // a step of its own
+    };
+
+    void record(WUndoEdit edit, WRange selectionBefore, WRange selectionAfter, Kind kind);
+    // The next record starts a step of its own (the caret moved, a command ran).
+    void closeStep();
+    // Brackets a group of records that undo as one step.
+    void beginGroup(WRange selectionBefore);
+    void endGroup(WRange selectionAfter);
+
+    bool canUndo() const;
+    bool canRedo() const;
+    // The step to take back: apply the inverse of its edits in reverse order,
+    // then select selectionBefore. Only valid when canUndo().
+    const WUndoStep& undo();
+    // The step to make again: apply its edits in order, then select selectionAfter.
+    const WUndoStep& redo();
+
+    void clear();
+    // The text as it is now is the saved one; isAtSavedPoint() until it changes.
+    void markSaved();
+    bool isAtSavedPoint() const;
+};
