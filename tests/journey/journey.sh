@@ -17,16 +17,14 @@ build=${1:-build}
 shots=$(realpath -m "${2:-journey-shots}")
 editor=$root/$build/src/gui/wexel
 [ -x "$editor" ] || { echo "no $editor: build wexel first" >&2; exit 2; }
-for tool in Xvfb openbox xdotool import dbus-run-session; do
-  command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh journey" >&2; exit 2; }
-done
+. "$root/tests/journey/lib.sh"
+need journey Xvfb openbox xdotool import xdpyinfo dbus-run-session
 
 work=$(mktemp -d)
 mkdir -p "$shots" "$work/home" "$work/bin"
 rm -f "$shots"/*.png
-display=:$((50 + $$ % 100))
 cleanup() {
-  [ -n "${xvfb:-}" ] && kill "$xvfb" 2>/dev/null
+  stop_started
   rm -rf "$work"
 }
 trap cleanup EXIT INT TERM
@@ -40,32 +38,11 @@ chmod +x "$work/bin/firefox"
 
 cp "$root/resources/samples/sample-sjis-crlf.html" "$work/page.html"
 
-Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 & xvfb=$!
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-sleep 1
+start_display
 
 cat > "$work/steps.sh" <<'STEPS'
 set -eu
-step=0
-shot() {
-  sleep 0.6
-  step=$((step + 1))
-  import -window root "$SHOTS/$(printf %02d $step)-$1.png"
-  echo "step $step: $1"
-}
-# Waits for a visible window whose title matches, and brings it to the front.
-window() {
-  for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | tail -1) && [ -n "$id" ] && break
-    sleep 0.1
-  done
-  [ -n "${id:-}" ] || { echo "no window \"$1\"" >&2; exit 1; }
-  xdotool windowactivate --sync "$id" 2>/dev/null || true
-  echo "$id"
-}
-keys() { xdotool key --delay 80 "$@"; sleep 0.3; }
+. "$ROOT/tests/journey/lib.sh"
 
 # The windows' titles in the language the editor will choose.
 case "${LANGUAGE:-${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}}" in
@@ -151,10 +128,6 @@ STEPS
 
 SHOTS=$shots WORK=$work ROOT=$root EDITOR=$editor dbus-run-session -- sh "$work/steps.sh"
 
-status=0
-check() {
-  if eval "$2"; then echo "ok: $1"; else echo "FAILED: $1"; status=1; fi
-}
 plist=$work/home/.config/Wexel/Wexel.plist
 check "the key scheme is stored" "grep -A1 '<key>key_bind_type</key>' '$plist' | grep -q '<integer>2</integer>'"
 check "the text colour is stored" "grep -q '<key>base_string_color</key>' '$plist'"
