@@ -16,8 +16,14 @@ packages="cmake ninja-build g++ pkg-config
 
 # "scripts/install-deps.sh journey" adds what tests/journey/journey.sh drives
 # the editor with: an X server, a window manager, xdotool and screenshots.
-if [ "${1:-}" = journey ]; then
-  packages="$packages xvfb openbox xdotool imagemagick x11-utils"
+# "scripts/install-deps.sh ime" adds to those the input method that
+# tests/journey/ime.sh types Japanese with: fcitx5, its Qt 6 module and mozc
+# (mozc-server is the converter itself, with its dictionary built in).
+case "${1:-}" in
+  journey|ime) packages="$packages xvfb openbox xdotool imagemagick x11-utils" ;;
+esac
+if [ "${1:-}" = ime ]; then
+  packages="$packages fcitx5 fcitx5-frontend-qt6 fcitx5-mozc mozc-server procps"
 fi
 
 missing=""
