@@ -48,8 +48,10 @@ fi
 SHOTS=$IME_SHOTS
 
 work=$(mktemp -d)
-mkdir -p "$work/home" "$work/config/fcitx5"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/config"
+mkdir -p "$work/home" "$work/config/fcitx5" "$work/runtime"
+chmod 700 "$work/runtime"
+# Without a runtime folder fcitx5 and Qt would each leave one in /tmp.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 unset WAYLAND_DISPLAY
 fcitx=""
 cleanup() {
