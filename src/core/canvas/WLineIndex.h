@@ -27,10 +27,24 @@ public:
     uint32_t lineOfPosition(uint32_t position) const;
     // The line with the most characters (the first of equals) and their count.
     uint32_t longestLine() const;
+    // The characters of line, without its CR.
+    uint32_t lineLength(uint32_t line) const { return lineEnd(line) - lineStart(line); }
 
     uint32_t textLength() const { return mLength; }
 
 private:
+    // Starts from mGap on are stored without mDelta, the shift of the edits made
+    // since they were last written: typing on one line moves every later line,
+    // and this way it costs one addition until an edit elsewhere moves the gap.
+    uint32_t storedStart(size_t index) const { return mStarts[index] + (index >= mGap ? mDelta : 0); }
+    void moveGap(size_t gap);
+    void findLongest() const;
+
     std::vector<uint32_t> mStarts{0};
     uint32_t mLength = 0;
+    size_t mGap = 1;
+    uint32_t mDelta = 0;  // modulo 2^32, as the stored starts above the gap are
+    mutable uint32_t mLongest = 0;
+    mutable uint32_t mLongestLength = 0;
+    mutable bool mLongestKnown = true;
 };

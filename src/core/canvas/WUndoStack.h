@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -51,4 +52,20 @@ public:
     // The text as it is now is the saved one; isAtSavedPoint() until it changes.
     void markSaved();
     bool isAtSavedPoint() const;
+
+private:
+    bool mergesWithLast(const WUndoEdit& edit, Kind kind) const;
+    // Makes room for a new step: the steps undone so far cannot be redone any more.
+    void dropRedo();
+
+    static constexpr size_t kUnreachable = SIZE_MAX;
+
+    std::vector<WUndoStep> mSteps;
+    size_t mDone = 0;        // steps [0, mDone) are applied
+    size_t mSaved = 0;       // mDone when the text was saved, or kUnreachable
+    bool mOpen = false;      // the last step may take more records of mLastKind
+    Kind mLastKind = Kind::Other;
+    int mGroupDepth = 0;
+    bool mGroupStarted = false;  // the group has its step already
+    WRange mGroupSelectionBefore;
 };
