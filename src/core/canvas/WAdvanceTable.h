@@ -16,6 +16,16 @@ public:
     WAdvanceTable(Measure measure, double tabWidth);
 
     double advance(char32_t c) const;
+    // The same, answered inline once c has been measured: for loops over long lines.
+    double knownAdvance(char32_t c) const
+    {
+        if (c < mBmp.size() && c != u'\t') {
+            const float known = mBmp[c];
+            if (known == known)
+                return known;
+        }
+        return advance(c);
+    }
     double tabWidth() const { return mTabWidth; }
     // How far a tab at x advances.
     double tabAdvance(double x) const;

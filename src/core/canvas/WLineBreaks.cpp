@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <iterator>
+#include <limits>
 #include <memory>
 
 #include "canvas/WAdvanceTable.h"
@@ -112,48 +114,113 @@ std::vector<uint32_t> wrap(std::u16string_view line, const WAdvanceTable& advanc
         width = 0;
     const uint8_t* kinds = bmpKinds();
     const size_t size = line.size();
+    struct Char {
+        char32_t c;
+        uint8_t kind;
+        uint8_t units;
+    };
+    auto decode = [&](size_t at) -> Char {
+        const char16_t unit = line[at];
+        if (unit < 0xD800 || unit > 0xDFFF)
+            return {unit, kinds[unit], 1};
+        size_t after = at;
+        const char32_t c = take(line, after);
+        return {c, kindOf(kinds, c), static_cast<uint8_t>(after - at)};
+    };
+    // Markup is nearly all ASCII: its advances are kept at hand rather than asked
+    // of the table for every character.
+    float ascii[128];
+    std::fill(std::begin(ascii), std::end(ascii), std::numeric_limits<float>::quiet_NaN());
+    // Measured ASCII characters that are neither space nor tab: between two of them
+    // there is no break, so a stretch of them only adds up.
+    bool plain[128] = {};
+    auto advanceOf = [&](char32_t c) -> double {
+        if (c >= 128)
+            return advances.knownAdvance(c);
+        if (std::isnan(ascii[c])) {
+            ascii[c] = static_cast<float>(advances.advance(c));
+            plain[c] = !(kinds[c] & kSpace) && ascii[c] >= 0;
+        }
+        return ascii[c];
+    };
+    // Whether the unit at can start a character that joins the one before it.
+    auto mayJoin = [&](size_t at) {
+        const char16_t unit = line[at];
+        return unit >= 0x300 && ((unit >= 0xD800 && unit <= 0xDFFF) || (kinds[unit] & kMark));
+    };
+    // Eight plain characters at a time while they fit: the sum of eight
+    // advances does not wait on the running x, which makes markup fast.
+    auto skipPlain = [&](size_t& at, double& x) {
+        while (at + 8 <= size && (at + 8 == size || !mayJoin(at + 8))) {
+            bool all = true;
+            for (size_t k = 0; k < 8; ++k) {
+                const char16_t unit = line[at + k];
+                all &= unit < 128 && plain[unit];
+            }
+            if (!all)
+                return;
+            const char16_t* u = line.data() + at;
+            const double sum = (double(ascii[u[0]]) + ascii[u[1]] + (double(ascii[u[2]]) + ascii[u[3]])) +
+                               (double(ascii[u[4]]) + ascii[u[5]] + (double(ascii[u[6]]) + ascii[u[7]]));
+            if (x + sum > width)
+                return;
+            x += sum;
+            at += 8;
+        }
+    };
+
     size_t rowStart = 0;
     size_t lastBreak = 0;  // the latest place the row may end; none while <= rowStart
     double x = 0;          // each row is laid out from 0, its tabs too
     uint8_t previous = 0;
+    Char current = size > 0 ? decode(0) : Char{};
     for (size_t i = 0; i < size;) {
-        // One character with the marks that join it.
-        size_t next = i;
-        const char32_t c = take(line, next);
-        const uint8_t kind = kindOf(kinds, c);
-        double advance = c == u'\t' ? advances.tabAdvance(x) : advances.advance(c);
-        while (next < size) {
-            size_t after = next;
-            const char32_t mark = take(line, after);
-            if (!(kindOf(kinds, mark) & kMark))
-                break;
-            advance += advances.advance(mark);
-            next = after;
+        if (!(previous & kWide) && current.c < 128 && plain[current.c]) {
+            const size_t from = i;
+            skipPlain(i, x);
+            if (i != from) {
+                previous = kinds[line[i - 1]];
+                if (i == size)
+                    break;
+                current = decode(i);
+            }
         }
+        // One character with the marks that join it.
+        size_t next = i + current.units;
+        double advance = current.c == u'\t' ? advances.tabAdvance(x) : advanceOf(current.c);
+        Char following{};
+        while (next < size) {
+            following = decode(next);
+            if (!(following.kind & kMark))
+                break;
+            advance += advanceOf(following.c);
+            next += following.units;
+        }
+        const uint8_t kind = current.kind;
         if (kind & kSpace) {
             // Spaces stay on their row however far they reach.
             x += advance;
             lastBreak = next;
-            previous = kind;
-            i = next;
-            continue;
+        } else {
+            if (i > rowStart && breaksBetween(previous, kind))
+                lastBreak = i;
+            if (i > rowStart && x + advance > width) {
+                // Break at the latest opportunity, else before this character, and lay
+                // out again from there: what moved down may need breaking itself.
+                const size_t cut = lastBreak > rowStart ? lastBreak : i;
+                starts.push_back(static_cast<uint32_t>(cut));
+                rowStart = i = cut;
+                lastBreak = 0;
+                x = 0;
+                previous = 0;
+                current = decode(cut);
+                continue;
+            }
+            x += advance;
         }
-        if (i > rowStart && breaksBetween(previous, kind))
-            lastBreak = i;
-        if (i > rowStart && x + advance > width) {
-            // Break at the latest opportunity, else before this character, and lay
-            // out again from there: what moved down may need breaking itself.
-            const size_t cut = lastBreak > rowStart ? lastBreak : i;
-            starts.push_back(static_cast<uint32_t>(cut));
-            rowStart = i = cut;
-            lastBreak = 0;
-            x = 0;
-            previous = 0;
-            continue;
-        }
-        x += advance;
         previous = kind;
         i = next;
+        current = following;
     }
     return starts;
 }

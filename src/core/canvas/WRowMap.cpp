@@ -88,17 +88,23 @@ uint32_t WRowMap::prefix(const std::vector<uint32_t>& tree, size_t chunks)
     return sum;
 }
 
-std::pair<size_t, uint32_t> WRowMap::descend(const std::vector<uint32_t>& tree, uint32_t value) const
+std::pair<size_t, uint32_t> WRowMap::descend(const std::vector<uint32_t>& tree, uint32_t value,
+                                             const std::vector<uint32_t>* other, uint32_t* otherBefore) const
 {
     const size_t count = mChunks.size();
     size_t position = 0;
     uint32_t before = 0;
+    uint32_t alongside = 0;
     for (size_t step = std::bit_floor(count); step > 0; step >>= 1) {
         if (position + step <= count && before + tree[position + step] <= value) {
             position += step;
             before += tree[position];
+            if (other)
+                alongside += (*other)[position];
         }
     }
+    if (otherBefore)
+        *otherBefore = alongside;
     return {position, before};
 }
 
@@ -157,8 +163,9 @@ uint32_t WRowMap::firstRow(uint32_t line) const
 {
     if (line >= mLineCount)
         return mRowCount;
-    const auto [chunk, index] = chunkOfLine(line);
-    uint32_t row = prefix(mRowTree, chunk);
+    uint32_t row = 0;
+    const auto [chunk, before] = descend(mLineTree, line, &mRowTree, &row);
+    const uint32_t index = line - before;
     const std::vector<uint32_t>& lines = mChunks[chunk].lines;
     for (uint32_t i = 0; i < index; ++i)
         row += lines[i] & kRowsMask;
@@ -171,7 +178,8 @@ std::pair<uint32_t, uint32_t> WRowMap::lineOfRow(uint32_t row) const
         return {0, 0};
     if (row >= mRowCount)
         return {mLineCount - 1, rows(mLineCount - 1) - 1};
-    const auto [chunk, before] = descend(mRowTree, row);
+    uint32_t firstLine = 0;
+    const auto [chunk, before] = descend(mRowTree, row, &mLineTree, &firstLine);
     uint32_t left = row - before;
     const std::vector<uint32_t>& lines = mChunks[chunk].lines;
     uint32_t index = 0;
@@ -181,7 +189,7 @@ std::pair<uint32_t, uint32_t> WRowMap::lineOfRow(uint32_t row) const
             break;
         left -= count;
     }
-    return {prefix(mLineTree, chunk) + index, left};
+    return {firstLine + index, left};
 }
 
 void WRowMap::replaceLines(uint32_t first, uint32_t removed, uint32_t added)

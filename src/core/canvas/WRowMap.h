@@ -51,8 +51,10 @@ private:
     void rebuildTrees();
     void addToTrees(size_t chunk, uint32_t lines, uint32_t rows, uint32_t inexact);
     static uint32_t prefix(const std::vector<uint32_t>& tree, size_t chunks);
-    // The chunk where the running sum of tree first exceeds value, and the sum before it.
-    std::pair<size_t, uint32_t> descend(const std::vector<uint32_t>& tree, uint32_t value) const;
+    // The chunk where the running sum of tree first exceeds value, and the sum before it;
+    // alongside, the sum of other over the chunks before it when other is given.
+    std::pair<size_t, uint32_t> descend(const std::vector<uint32_t>& tree, uint32_t value,
+                                        const std::vector<uint32_t>* other = nullptr, uint32_t* otherBefore = nullptr) const;
     static Chunk makeChunk(size_t count);
     static void recount(Chunk& chunk);
 
