@@ -10,13 +10,12 @@
 #include <QTextLayout>
 
 #include <algorithm>
-#include <cstring>
 
 #include "editor/WStandInCharacters.h"
+#include "editor/WTextMime.h"
 #include "editor/WTextViewController.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
-#include "text/WStringUtils.h"
 
 namespace {
 std::map<std::string, WTextViewWidget::StandardAction, std::less<>>& standardActions()
@@ -33,14 +32,6 @@ std::map<std::string, WTextViewWidget::StandardAction, std::less<>>& standardAct
     return actions;
 }
 
-// The exact code units of a copied selection, beside the plain text other
-// programs read, so that copying and pasting inside the editor changes nothing.
-const QString kExactTextType = QStringLiteral("application/x-wexel-utf16");
-
-std::u16string_view toView(const QString& text)
-{
-    return WStandInCharacters::toView(text);
-}
 }  // namespace
 
 WTextViewWidget::WTextViewWidget(QWidget* parent)
@@ -294,24 +285,7 @@ void WTextViewWidget::unmarkTypingFormat()
 QMimeData* WTextViewWidget::createMimeDataFromSelection() const
 {
     const WRange range = selectedRange();
-    const std::u16string_view text = std::u16string_view(mStorage.string()).substr(range.location, range.length);
-    auto* mime = new QMimeData;
-    QString plain = WStandInCharacters::toQString(text);
-    plain.replace(QChar(u'\r'), QChar(u'\n'));  // what other programs expect
-    mime->setText(plain);
-    mime->setData(kExactTextType, QByteArray(reinterpret_cast<const char*>(text.data()),
-                                             static_cast<qsizetype>(text.size() * sizeof(char16_t))));
-    return mime;
-}
-
-std::optional<std::u16string> WTextViewWidget::exactTextOf(const QMimeData& source)
-{
-    if (!source.hasFormat(kExactTextType))
-        return std::nullopt;
-    const QByteArray bytes = source.data(kExactTextType);
-    std::u16string text(static_cast<size_t>(bytes.size()) / sizeof(char16_t), u'\0');
-    std::memcpy(text.data(), bytes.constData(), text.size() * sizeof(char16_t));
-    return text;
+    return WTextMime::mimeDataFor(std::u16string_view(mStorage.string()).substr(range.location, range.length));
 }
 
 bool WTextViewWidget::canInsertFromMimeData(const QMimeData* source) const
@@ -323,14 +297,9 @@ void WTextViewWidget::insertFromMimeData(const QMimeData* source)
 {
     if (refusesEdit("insertFromMimeData"))
         return;
-    if (auto exact = exactTextOf(*source)) {
-        insertText(*exact);
-    } else {
-        if (!source->hasText())
-            return;
-        // Text from elsewhere may end its lines in LF or CR LF; here every line ends in CR.
-        const QString text = source->text();
-        insertText(WStringUtils::convertReturnsToCR(toView(text)));
-    }
+    const std::optional<std::u16string> text = WTextMime::textToInsert(*source);
+    if (!text)
+        return;
+    insertText(*text);
     ensureCursorVisible();
 }

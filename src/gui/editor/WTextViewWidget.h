@@ -65,10 +65,6 @@ public:
     // The key scheme's say before Qt's own key handling; answers true when it took the key.
     void setKeyRouter(KeyRouter router) { mKeyRouter = std::move(router); }
 
-    // The code units a copy from a text view put on the clipboard, as they were;
-    // nothing for data from elsewhere.
-    static std::optional<std::u16string> exactTextOf(const QMimeData& source);
-
 signals:
     // After each change of the text: the characters of oldRange were replaced by
     // newLength characters (the mirror already holds the new text).

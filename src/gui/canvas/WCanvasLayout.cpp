@@ -1,0 +1,454 @@
+#include "canvas/WCanvasLayout.h"
+
+#include <QFontMetricsF>
+#include <QPalette>
+#include <QTextLine>
+
+#include <algorithm>
+#include <cmath>
+
+#include "canvas/WLineBreaks.h"
+
+namespace {
+
+// Without wrap a line is shaped in segments of at most this many units, so that
+// a keystroke in a line of megabytes shapes a few hundred characters, not all.
+constexpr uint32_t kSegmentUnits = 512;
+// How many shaped pieces are kept: a few screens' worth.
+constexpr size_t kShapedPieces = 4096;
+
+uint64_t keyOf(uint32_t line, uint32_t index)
+{
+    return (uint64_t(line) << 32) | index;
+}
+uint32_t lineOfKey(uint64_t key)
+{
+    return static_cast<uint32_t>(key >> 32);
+}
+
+bool isHighSurrogate(char16_t c)
+{
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// What is drawn for a unit that would not show as itself; the unit itself otherwise.
+char16_t visibleUnit(char16_t c)
+{
+    if (c < 0x20)
+        return c == u'\t' ? c : static_cast<char16_t>(0x2400 + c);  // the control pictures
+    if (c == 0x7F)
+        return 0x2421;  // SYMBOL FOR DELETE
+    if (c >= 0x80 && c <= 0x9F)
+        return 0xFFFD;
+    if (c == 0x2028)
+        return 0x2424;  // SYMBOL FOR NEWLINE: Qt would break the line there
+    if (c == 0x2029)
+        return 0x00B6;  // PILCROW SIGN, for the same reason
+    if ((c >= 0xFDD0 && c <= 0xFDEF) || c == 0xFFFE || c == 0xFFFF)
+        return 0xFFFD;  // noncharacters
+    return c;
+}
+
+}  // namespace
+
+WCanvasLayout::WCanvasLayout(const WTextStorage& storage)
+    : mStorage(storage)
+{
+    setFont(QFont(), 4);
+    reset();
+}
+
+QString WCanvasLayout::displayText(std::u16string_view text)
+{
+    QString shown(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
+    char16_t* units = reinterpret_cast<char16_t*>(shown.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t c = units[i];
+        if (c < 0x7F && c >= 0x20)
+            continue;
+        if (isHighSurrogate(c) && i + 1 < n && isLowSurrogate(units[i + 1])) {
+            ++i;
+            continue;
+        }
+        if (isHighSurrogate(c) || isLowSurrogate(c)) {
+            units[i] = 0xFFFD;  // half of a pair alone
+            continue;
+        }
+        units[i] = visibleUnit(c);
+    }
+    return shown;
+}
+
+void WCanvasLayout::setFont(const QFont& font, int tabColumns)
+{
+    mFont = font;
+    mTabColumns = std::max(1, tabColumns);
+    const QFontMetricsF metrics(mFont);
+    mLineHeight = std::max(1, static_cast<int>(std::ceil(metrics.height())));
+    mAscent = metrics.ascent();
+    mAverageAdvance = std::max(1.0, metrics.horizontalAdvance(QLatin1Char('x')));
+    const double tabWidth = mAverageAdvance * mTabColumns;
+    mAdvances = std::make_unique<WAdvanceTable>(
+        [metrics](char32_t c) {
+            const char32_t shown = c < 0x10000 ? visibleUnit(static_cast<char16_t>(c)) : c;
+            return metrics.horizontalAdvance(QString::fromUcs4(&shown, 1));
+        },
+        tabWidth);
+    mWidestSeen = 0;
+    dropAll();
+    mRows.invalidateAll();
+}
+
+void WCanvasLayout::setWrapWidth(std::optional<double> width)
+{
+    if (width && *width < 1)
+        width = 1.0;
+    if (width == mWrapWidth)
+        return;
+    mWrapWidth = width;
+    dropAll();
+    mRows.reset(mLines.lineCount());
+}
+
+void WCanvasLayout::reset()
+{
+    mLines.reset(mStorage.string());
+    mRows.reset(mLines.lineCount());
+    mWidestSeen = 0;
+    dropAll();
+}
+
+void WCanvasLayout::textReplaced(WRange oldRange, uint32_t newLength)
+{
+    const uint32_t first = mLines.lineOfPosition(oldRange.location);
+    const uint32_t oldLast = mLines.lineOfPosition(oldRange.maxRange());
+    mLines.replace(mStorage.string(), oldRange, newLength);
+    const uint32_t newLast = mLines.lineOfPosition(oldRange.location + newLength);
+    const uint32_t removed = oldLast - first + 1;
+    const uint32_t added = newLast - first + 1;
+    mRows.replaceLines(first, removed, added);
+    if (removed == added) {
+        for (uint32_t line = first; line <= oldLast; ++line)
+            dropLine(line);
+        return;
+    }
+    // The lines after the edit have new numbers: forget them all.
+    for (auto it = mPieces.begin(); it != mPieces.end();)
+        it = it->first >= first ? mPieces.erase(it) : std::next(it);
+    for (auto it = mShaped.begin(); it != mShaped.end();) {
+        if (lineOfKey(it->key) >= first) {
+            mShapedByKey.erase(it->key);
+            it = mShaped.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void WCanvasLayout::attributesChanged(WRange range)
+{
+    if (mShaped.empty())
+        return;
+    const uint32_t first = mLines.lineOfPosition(std::min(range.location, mLines.textLength()));
+    const uint32_t last = mLines.lineOfPosition(std::min(range.maxRange(), mLines.textLength()));
+    for (auto it = mShaped.begin(); it != mShaped.end();) {
+        const uint32_t line = lineOfKey(it->key);
+        if (line >= first && line <= last) {
+            mShapedByKey.erase(it->key);
+            it = mShaped.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+void WCanvasLayout::dropLine(uint32_t line)
+{
+    auto pieces = mPieces.find(line);
+    if (pieces == mPieces.end())
+        return;
+    for (uint32_t index = 0; index < pieces->second.starts.size(); ++index) {
+        auto shaped = mShapedByKey.find(keyOf(line, index));
+        if (shaped != mShapedByKey.end()) {
+            mShaped.erase(shaped->second);
+            mShapedByKey.erase(shaped);
+        }
+    }
+    mPieces.erase(pieces);
+}
+
+void WCanvasLayout::dropAll()
+{
+    mPieces.clear();
+    mShaped.clear();
+    mShapedByKey.clear();
+}
+
+std::u16string_view WCanvasLayout::lineText(uint32_t line) const
+{
+    const uint32_t start = mLines.lineStart(line);
+    return std::u16string_view(mStorage.string()).substr(start, mLines.lineEnd(line) - start);
+}
+
+const WCanvasLayout::LinePieces& WCanvasLayout::piecesOf(uint32_t line)
+{
+    auto found = mPieces.find(line);
+    if (found != mPieces.end())
+        return found->second;
+    // Lines far from the viewport are not kept: the cache follows what is drawn.
+    if (mPieces.size() > kShapedPieces)
+        mPieces.clear();
+    LinePieces pieces;
+    const std::u16string_view text = lineText(line);
+    if (mWrapWidth) {
+        pieces.starts = wlinebreaks::wrap(text, *mAdvances, *mWrapWidth);
+        mRows.setRows(line, static_cast<uint32_t>(pieces.starts.size()), true);
+    } else {
+        pieces.starts = text.size() > kSegmentUnits ? wlinebreaks::segments(text, kSegmentUnits)
+                                                    : std::vector<uint32_t>{0};
+        pieces.x.reserve(pieces.starts.size() + 1);
+        double x = 0;
+        for (size_t i = 0; i < pieces.starts.size(); ++i) {
+            pieces.x.push_back(x);
+            const uint32_t end = i + 1 < pieces.starts.size() ? pieces.starts[i + 1] : static_cast<uint32_t>(text.size());
+            x += mAdvances->width(text.substr(pieces.starts[i], end - pieces.starts[i]), x);
+        }
+        pieces.x.push_back(x);
+        mWidestSeen = std::max(mWidestSeen, x);
+    }
+    if (pieces.starts.empty())
+        pieces.starts.push_back(0);
+    return mPieces.emplace(line, std::move(pieces)).first->second;
+}
+
+uint32_t WCanvasLayout::exactRows(uint32_t line)
+{
+    if (!mWrapWidth || mRows.isExact(line))
+        return mRows.rows(line);
+    auto found = mPieces.find(line);
+    const uint32_t rows = found != mPieces.end()
+                              ? static_cast<uint32_t>(found->second.starts.size())
+                              : static_cast<uint32_t>(std::max<size_t>(1, wlinebreaks::wrap(lineText(line), *mAdvances,
+                                                                                              *mWrapWidth).size()));
+    mRows.setRows(line, rows, true);
+    return rows;
+}
+
+void WCanvasLayout::ensureExact(uint32_t first, uint32_t count)
+{
+    if (!mWrapWidth)
+        return;
+    const uint32_t end = std::min(mLines.lineCount(), first + count);
+    for (uint32_t line = mRows.nextInexact(first); line < end; line = mRows.nextInexact(line + 1))
+        exactRows(line);
+}
+
+bool WCanvasLayout::wrapSomeMore(uint32_t budgetUnits)
+{
+    if (!mWrapWidth)
+        return false;
+    uint32_t spent = 0;
+    uint32_t line = mRows.nextInexact(0);
+    while (line < mLines.lineCount() && spent < budgetUnits) {
+        exactRows(line);
+        spent += lineLength(line) + 1;
+        line = mRows.nextInexact(line + 1);
+    }
+    return line < mLines.lineCount();
+}
+
+double WCanvasLayout::contentWidth()
+{
+    if (mWrapWidth)
+        return *mWrapWidth;
+    if (mLines.textLength() > 0)
+        piecesOf(mLines.longestLine());
+    return mWidestSeen;
+}
+
+WCanvasLayout::Piece WCanvasLayout::makePiece(uint32_t line, uint32_t index, const LinePieces& pieces) const
+{
+    const uint32_t start = pieces.starts[index];
+    const uint32_t end = index + 1 < pieces.starts.size() ? pieces.starts[index + 1] : lineLength(line);
+    Piece piece{line, index, mLines.lineStart(line) + start, end - start, 0, 0, 0};
+    if (mWrapWidth) {
+        piece.row = index;
+        piece.width = *mWrapWidth;
+    } else {
+        piece.x = pieces.x[index];
+        piece.width = pieces.x[index + 1] - pieces.x[index];
+    }
+    return piece;
+}
+
+std::vector<WCanvasLayout::Piece> WCanvasLayout::piecesInRow(uint32_t row, double left, double right)
+{
+    std::vector<Piece> found;
+    if (row >= mRows.rowCount())
+        return found;
+    const auto [line, sub] = mRows.lineOfRow(row);
+    const LinePieces& pieces = piecesOf(line);
+    if (mWrapWidth) {
+        if (sub < pieces.starts.size())
+            found.push_back(makePiece(line, sub, pieces));
+        return found;
+    }
+    // Segments side by side: those whose span meets [left, right), and at least
+    // the first one, so that an empty line still has a piece to hold the caret.
+    auto first = std::upper_bound(pieces.x.begin(), pieces.x.end() - 1, left);
+    uint32_t index = static_cast<uint32_t>(std::max<ptrdiff_t>(0, first - pieces.x.begin() - 1));
+    for (; index < pieces.starts.size(); ++index) {
+        Piece piece = makePiece(line, index, pieces);
+        if (piece.x >= right && !found.empty())
+            break;
+        found.push_back(piece);
+    }
+    return found;
+}
+
+WCanvasLayout::Piece WCanvasLayout::pieceAt(uint32_t position)
+{
+    position = std::min(position, mLines.textLength());
+    const uint32_t line = mLines.lineOfPosition(position);
+    const LinePieces& pieces = piecesOf(line);
+    const uint32_t offset = position - mLines.lineStart(line);
+    auto after = std::upper_bound(pieces.starts.begin(), pieces.starts.end(), offset);
+    return makePiece(line, static_cast<uint32_t>(after - pieces.starts.begin() - 1), pieces);
+}
+
+QTextLayout& WCanvasLayout::layoutOf(const Piece& piece)
+{
+    const uint64_t key = keyOf(piece.line, piece.index);
+    if (auto found = mShapedByKey.find(key); found != mShapedByKey.end()) {
+        mShaped.splice(mShaped.begin(), mShaped, found->second);
+        return *found->second->layout;
+    }
+    const std::u16string_view text = std::u16string_view(mStorage.string()).substr(piece.start, piece.length);
+    auto layout = std::make_unique<QTextLayout>(displayText(text), mFont);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setTabStopDistance(mAdvances->tabWidth());
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout->setTextOption(option);
+    layout->setCacheEnabled(true);
+
+    // The preedit sits inside this piece's text; formats after it move along.
+    std::optional<uint32_t> preeditAt;
+    if (mPreedit && mPreedit->position >= piece.start && mPreedit->position <= piece.start + piece.length) {
+        const Piece holder = pieceAt(mPreedit->position);
+        if (holder.line == piece.line && holder.index == piece.index)
+            preeditAt = mPreedit->position - piece.start;
+    }
+    const auto shift = [&](uint32_t offset) {
+        return static_cast<int>(offset + (preeditAt && offset >= *preeditAt ? mPreedit->text.size() : 0));
+    };
+    QList<QTextLayout::FormatRange> formats;
+    const WRange range{piece.start, piece.length};
+    mStorage.forEachRun(WAttributeName::ForegroundColor, range, [&](const WAttributeValue* value, WRange run) {
+        if (!value)
+            return;
+        const WColor& color = std::get<WColor>(*value);
+        QTextLayout::FormatRange format;
+        format.start = shift(run.location - piece.start);
+        format.length = shift(run.maxRange() - piece.start) - format.start;
+        format.format.setForeground(QColor::fromRgbF(color.red, color.green, color.blue, color.alpha));
+        formats.push_back(format);
+    });
+    mStorage.forEachRun(WAttributeName::BackgroundColor, range, [&](const WAttributeValue* value, WRange run) {
+        if (!value)
+            return;
+        const WColor& color = std::get<WColor>(*value);
+        QTextLayout::FormatRange format;
+        format.start = shift(run.location - piece.start);
+        format.length = shift(run.maxRange() - piece.start) - format.start;
+        format.format.setBackground(QColor::fromRgbF(color.red, color.green, color.blue, color.alpha));
+        formats.push_back(format);
+    });
+    if (preeditAt) {
+        layout->setPreeditArea(static_cast<int>(*preeditAt), mPreedit->text);
+        for (QTextLayout::FormatRange format : mPreedit->formats) {
+            format.start += static_cast<int>(*preeditAt);
+            formats.push_back(format);
+        }
+    }
+    layout->setFormats(formats);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(1e7);
+    line.setPosition(QPointF(0, mAscent - line.ascent()));
+    layout->endLayout();
+
+    mShaped.push_front({key, std::move(layout)});
+    mShapedByKey[key] = mShaped.begin();
+    if (mShaped.size() > kShapedPieces) {
+        mShapedByKey.erase(mShaped.back().key);
+        mShaped.pop_back();
+    }
+    return *mShaped.front().layout;
+}
+
+void WCanvasLayout::setPreedit(uint32_t position, const QString& text, const QList<QTextLayout::FormatRange>& formats)
+{
+    if (mPreedit)
+        dropLine(pieceAt(mPreedit->position).line);
+    mPreedit = Preedit{position, text, formats};
+    dropLine(pieceAt(position).line);
+}
+
+void WCanvasLayout::clearPreedit()
+{
+    if (!mPreedit)
+        return;
+    const uint32_t line = pieceAt(mPreedit->position).line;
+    mPreedit.reset();
+    dropLine(line);
+}
+
+uint32_t WCanvasLayout::rowOf(uint32_t position)
+{
+    const Piece piece = pieceAt(position);
+    return mRows.firstRow(piece.line) + piece.row;
+}
+
+QRectF WCanvasLayout::caretRect(uint32_t position, int preeditCursor)
+{
+    const Piece piece = pieceAt(position);
+    QTextLayout& layout = layoutOf(piece);
+    int offset = static_cast<int>(std::min(position, mLines.textLength()) - piece.start);
+    if (mPreedit && mPreedit->position == position && !layout.preeditAreaText().isEmpty())
+        offset += preeditCursor;
+    const double x = layout.lineAt(0).cursorToX(offset);
+    const double y = double(mRows.firstRow(piece.line) + piece.row) * mLineHeight;
+    return QRectF(piece.x + x, y, 1, mLineHeight);
+}
+
+uint32_t WCanvasLayout::positionAt(QPointF point)
+{
+    if (mRows.rowCount() == 0)
+        return 0;
+    const double rowAt = std::floor(point.y() / mLineHeight);
+    const uint32_t row = static_cast<uint32_t>(std::clamp<double>(rowAt, 0, mRows.rowCount() - 1));
+    const auto [line, sub] = mRows.lineOfRow(row);
+    const LinePieces& pieces = piecesOf(line);
+    uint32_t index = std::min<uint32_t>(sub, static_cast<uint32_t>(pieces.starts.size() - 1));
+    if (!mWrapWidth) {
+        auto after = std::upper_bound(pieces.x.begin(), pieces.x.end() - 1, point.x());
+        index = static_cast<uint32_t>(std::clamp<ptrdiff_t>(after - pieces.x.begin() - 1, 0,
+                                                            static_cast<ptrdiff_t>(pieces.starts.size()) - 1));
+    }
+    const Piece piece = makePiece(line, index, pieces);
+    QTextLayout& layout = layoutOf(piece);
+    const int offset = layout.lineAt(0).xToCursor(point.x() - piece.x, QTextLine::CursorBetweenCharacters);
+    uint32_t position = piece.start + std::clamp<uint32_t>(static_cast<uint32_t>(std::max(0, offset)), 0, piece.length);
+    // Past the end of a wrapped row that the next row goes on from, the caret
+    // stays before the row's last character rather than jumping to the next row.
+    const bool lastPiece = index + 1 == pieces.starts.size();
+    if (mWrapWidth && !lastPiece && position == piece.start + piece.length && piece.length > 0)
+        --position;
+    return position;
+}

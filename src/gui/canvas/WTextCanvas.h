@@ -1,0 +1,169 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QClipboard>
+#include <QElapsedTimer>
+#include <QPointF>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "canvas/WCanvasLayout.h"
+#include "canvas/WUndoStack.h"
+#include "editor/WTextViewPlatform.h"
+#include "syntax/WTextStorage.h"
+
+// The editor's own text view: it draws the document's text storage as it is
+// (no second copy of the text), shaping only the pieces of lines it shows, so
+// that a line of megabytes or a text of a hundred megabytes types as fast as a
+// short one. Every code unit of the text is kept and shown; those that would
+// not show as themselves are drawn as visible symbols.
+class WTextCanvas : public QAbstractScrollArea, public WTextViewPlatform, private WTextStorageListener {
+    Q_OBJECT
+public:
+    using KeyRouter = std::function<bool(QKeyEvent*)>;
+
+    // Where the caret goes for a move.
+    enum class Move {
+        Backward, Forward, WordBackward, WordForward, Up, Down, PageUp, PageDown,
+        RowStart, RowEnd, LineStart, LineEnd, TextStart, TextEnd,
+    };
+
+    explicit WTextCanvas(QWidget* parent = nullptr);
+    ~WTextCanvas() override;
+
+    // WTextViewPlatform
+    const std::u16string& string() const override { return mStorage.string(); }
+    WRange selectedRange() const override;
+    void setSelectedRange(WRange range) override;
+    void insertText(std::u16string_view text) override;
+    void setString(std::u16string_view text) override;
+    void scrollRangeToVisible(WRange range) override;
+    bool hasMarkedText() const override { return !mPreedit.isEmpty(); }
+    void performStandardAction(std::string_view action) override;
+
+    WTextStorage& textStorage() { return mStorage; }
+    const WTextStorage& textStorage() const { return mStorage; }
+    uint32_t caretLocation() const { return mCaret; }
+
+    // Replaces the characters of range outside the typing path, as one undo step.
+    void replaceCharactersInRange(WRange range, std::u16string_view text);
+    // Puts a freshly loaded text in, with an empty undo history and unedited.
+    void loadString(std::u16string_view text);
+    void loadString(std::u16string&& text);
+
+    bool isEdited() const { return mMarkedEdited || !mUndo.isAtSavedPoint(); }
+    void setEdited(bool edited);
+    bool canUndo() const { return mUndo.canUndo(); }
+    bool canRedo() const { return mUndo.canRedo(); }
+    void undo();
+    void redo();
+    void copy();
+    void cut();
+    void paste();
+    void selectAll();
+
+    void setEditable(bool editable) { mEditable = editable; }
+    bool isEditable() const { return mEditable; }
+    void setWordWrap(bool wrap);
+    bool wordWrap() const { return mWordWrap; }
+    void setTextFont(const QFont& font, int tabColumns);
+
+    // Moves the caret (extend: the selection's other end stays).
+    void moveCaret(Move move, bool extend);
+    // Deletes the selection, or from the caret to where the move leads.
+    void deleteTo(Move move);
+
+    // The key scheme's say before the canvas's own key handling; true when it took the key.
+    void setKeyRouter(KeyRouter router) { mKeyRouter = std::move(router); }
+
+    // The caret's rectangle in viewport coordinates.
+    QRect caretRect() const;
+    // The text position under a point of the viewport.
+    uint32_t positionAt(QPoint viewportPoint) const;
+
+signals:
+    void textReplaced(WRange oldRange, uint32_t newLength);
+    void editedChanged(bool edited);
+    void cursorPositionChanged();
+    void selectionChanged();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void inputMethodEvent(QInputMethodEvent* event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // WTextStorageListener
+    void textStorageDidReplaceCharacters(WTextStorage& storage, WRange oldRange, uint32_t newLength) override;
+    void textStorageDidChangeAttributes(WTextStorage& storage, WRange range) override;
+
+    // The one way the canvas changes its text: records the undo step, moves the
+    // caret after the new text and shows it.
+    void edit(WRange range, std::u16string_view text, WUndoStack::Kind kind);
+    bool refusesEdit() const;
+    void applyStep(const WUndoStep& step, bool backward);
+    void setSelection(uint32_t anchor, uint32_t caret, bool keepGoalX = false);
+    uint32_t target(Move move, uint32_t from);
+    uint32_t wordBoundary(uint32_t from, bool forward) const;
+    uint32_t graphemeBoundary(uint32_t from, bool forward) const;
+    void selectUnitAt(uint32_t position, int clicks);
+    void ensureCaretVisible();
+    void updateScrollBars();
+    void updateWrapWidth();
+    void restartBlink();
+    void setPrimarySelection();
+    void insertFromClipboard(QClipboard::Mode mode);
+    int pageRows() const;
+    // The content point at the viewport's top left.
+    QPointF scrollOffset() const;
+    // The first row on screen.
+    uint32_t topRow() const;
+    void scrollToRow(uint32_t row);
+
+    WTextStorage mStorage;
+    mutable WCanvasLayout mLayout;
+    WUndoStack mUndo;
+    bool mApplyingUndo = false;
+    bool mWasEdited = false;
+    // Edited by say-so (setEdited) whatever the undo history says, until saved.
+    bool mMarkedEdited = false;
+    uint32_t mAnchor = 0;
+    uint32_t mCaret = 0;
+    std::optional<double> mGoalX;  // where Up and Down aim, kept over a run of them
+    bool mEditable = true;
+    bool mWordWrap = false;
+    // The first line on screen and the row within it: the scroll position that
+    // stays put while estimated row counts above it become exact.
+    uint32_t mTopLine = 0;
+    uint32_t mTopSubRow = 0;
+    bool mSettingScrollBar = false;
+
+    QString mPreedit;
+    int mPreeditCursor = 0;
+
+    bool mCaretShown = true;
+    QBasicTimer mBlink;
+    QBasicTimer mWrapLater;
+    // Mouse selection: the unit (1 character, 2 word, 3 line) and where it began.
+    int mClicks = 0;
+    WRange mClickUnit;
+    QElapsedTimer mSinceDoubleClick;
+    bool mDragging = false;
+    KeyRouter mKeyRouter;
+};
