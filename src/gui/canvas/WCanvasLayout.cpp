@@ -131,6 +131,8 @@ void WCanvasLayout::textReplaced(WRange oldRange, uint32_t newLength)
     const uint32_t newLast = mLines.lineOfPosition(oldRange.location + newLength);
     const uint32_t removed = oldLast - first + 1;
     const uint32_t added = newLast - first + 1;
+    if (removed == 1 && added == 1 && rewrapAfterEdit(first, oldRange, newLength))
+        return;
     mRows.replaceLines(first, removed, added);
     if (removed == added) {
         for (uint32_t line = first; line <= oldLast; ++line)
@@ -148,6 +150,59 @@ void WCanvasLayout::textReplaced(WRange oldRange, uint32_t newLength)
             ++it;
         }
     }
+}
+
+bool WCanvasLayout::rewrapAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength)
+{
+    auto found = mPieces.find(line);
+    if (!mWrapWidth || found == mPieces.end())
+        return false;
+    // Rows before the one above the edit keep their starts: a row's breaks depend
+    // only on the text from its own start. From there the line is wrapped again a
+    // stretch at a time until a row starts where an old one did, the rest moving along.
+    const std::vector<uint32_t> old = found->second.starts;
+    const std::u16string_view text = lineText(line);
+    const uint32_t editAt = oldRange.location - mLines.lineStart(line);
+    const uint32_t editEnd = editAt + newLength;
+    const int64_t delta = int64_t(newLength) - int64_t(oldRange.length);
+    size_t keep = static_cast<size_t>(std::upper_bound(old.begin(), old.end(), editAt) - old.begin());
+    keep = keep >= 2 ? keep - 2 : 0;
+    std::vector<uint32_t> starts(old.begin(), old.begin() + static_cast<ptrdiff_t>(keep) + 1);
+    uint32_t stretch = 4096;
+    bool joined = false;
+    while (!joined) {
+        const uint32_t from = starts.back();
+        const uint32_t length = std::min<uint32_t>(stretch, static_cast<uint32_t>(text.size()) - from);
+        const std::vector<uint32_t> rows = wlinebreaks::wrap(text.substr(from, length), *mAdvances, *mWrapWidth);
+        const bool toTheEnd = from + length == text.size();
+        // The last row of a stretch may go on past it: only the rows before it are sure.
+        const size_t sure = toTheEnd ? rows.size() : rows.size() - 1;
+        if (sure <= 1 && !toTheEnd) {
+            stretch *= 2;
+            continue;
+        }
+        for (size_t i = 1; i < sure && !joined; ++i) {
+            const uint32_t start = from + rows[i];
+            starts.push_back(start);
+            if (start <= editEnd)
+                continue;
+            const int64_t before = int64_t(start) - delta;
+            auto same = std::lower_bound(old.begin(), old.end(), static_cast<uint32_t>(std::max<int64_t>(0, before)));
+            if (same != old.end() && int64_t(*same) == before) {
+                for (++same; same != old.end(); ++same)
+                    starts.push_back(static_cast<uint32_t>(int64_t(*same) + delta));
+                joined = true;
+            }
+        }
+        if (toTheEnd)
+            joined = true;
+    }
+    dropLine(line);
+    mRows.setRows(line, static_cast<uint32_t>(starts.size()), true);
+    LinePieces pieces;
+    pieces.starts = std::move(starts);
+    mPieces.emplace(line, std::move(pieces));
+    return true;
 }
 
 void WCanvasLayout::attributesChanged(WRange range)

@@ -97,6 +97,9 @@ private:
         std::vector<double> x;         // without wrap: left edges, one more for the line's width
     };
     const LinePieces& piecesOf(uint32_t line);
+    // After an edit inside one wrapped line whose rows are known: wraps again
+    // only the rows the edit can reach. False when the line must be wrapped afresh.
+    bool rewrapAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength);
     void dropLine(uint32_t line);
     void dropAll();
     uint32_t lineLength(uint32_t line) const { return mLines.lineEnd(line) - mLines.lineStart(line); }

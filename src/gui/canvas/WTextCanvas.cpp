@@ -266,6 +266,7 @@ void WTextCanvas::setSelectedRange(WRange range)
     const uint32_t from = std::min(range.location, length);
     setSelection(from, std::min(length, from + std::min(range.length, length - from)));
     mUndo.closeStep();
+    ensureCaretVisible();
 }
 
 void WTextCanvas::setSelection(uint32_t anchor, uint32_t caret, bool keepGoalX)

@@ -85,6 +85,8 @@ public:
     // The text position under a point of the viewport.
     uint32_t positionAt(QPoint viewportPoint) const;
 
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     void textReplaced(WRange oldRange, uint32_t newLength);
     void editedChanged(bool edited);
@@ -98,7 +100,6 @@ protected:
     void scrollContentsBy(int dx, int dy) override;
     void keyPressEvent(QKeyEvent* event) override;
     void inputMethodEvent(QInputMethodEvent* event) override;
-    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;

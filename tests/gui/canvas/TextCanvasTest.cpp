@@ -3,6 +3,8 @@
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QMimeData>
+#include <QStyleHints>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -114,7 +116,7 @@ TEST(TextCanvasTest, EveryCodeUnitIsKeptAndShownAsOneVisibleUnit)
         EXPECT_NE(unit, 0x2029);
         EXPECT_FALSE(unit >= 0xFDD0 && unit <= 0xFDEF);
     }
-    EXPECT_EQ(drawn.right(3), QString::fromUtf16(u"\U0001F600\r"));  // a real pair stays a pair
+    EXPECT_EQ(drawn.right(3), QString::fromUtf16(u"\U0001F600\u240D"));  // a real pair stays a pair
 
     // Copy and paste inside the editor keep the units exactly.
     shown.canvas.selectAll();
@@ -166,6 +168,7 @@ TEST(TextCanvasTest, RowsAreEvenAndWrapMovesByRows)
         EXPECT_EQ(caret.height(), height);
         EXPECT_EQ(caret.top() % height, 0);
     }
+    canvas.setSelectedRange({0, 0});
     canvas.setSelectedRange({11, 0});
     EXPECT_EQ(canvas.caretRect().top(), height);
     // In the wrapped line, Down goes one row down, to about the same x.
@@ -261,9 +264,11 @@ TEST(TextCanvasTest, AReadOnlyCanvasRefusesEveryEditPath)
     canvas.selectAll();
     canvas.cut();
     canvas.paste();
+    canvas.undo();
     EXPECT_EQ(canvas.string(), u"keep");
     EXPECT_FALSE(canvas.isEdited());
-    // Reading goes on: the selection was copied.
+    // Reading goes on: the selection can be copied.
+    canvas.copy();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("keep"));
 }
 
@@ -279,4 +284,32 @@ TEST(TextCanvasTest, ColoursComeFromTheStorageAndFollowItsChanges)
         for (int x = 0; x < 60 && !red; ++x)
             red = image.pixelColor(x, y).red() > 200 && image.pixelColor(x, y).green() < 80;
     EXPECT_TRUE(red) << "the tag is drawn in the storage's colour";
+}
+
+TEST(TextCanvasTest, RowsAfterEditsAreTheRowsOfWrappingAfresh)
+{
+    // Edits in long wrapped lines rewrap only near the edit; the rows must be
+    // those of the same text wrapped from nothing.
+    ShownCanvas edited(longLine(6000) + u"\r" + longLine(3000), true);
+    std::mt19937 random(11);
+    const std::u16string_view pieces[] = {u"x", u" ", u"日本", u"、", u"\t", u"longwordwithoutbreaks", u""};
+    for (int round = 0; round < 60; ++round) {
+        const uint32_t length = static_cast<uint32_t>(edited.canvas.string().size());
+        const uint32_t at = random() % length;
+        const uint32_t removed = std::min<uint32_t>(random() % 4, length - at);
+        edited.canvas.replaceCharactersInRange({at, removed}, pieces[random() % std::size(pieces)]);
+        if (round % 20 != 19)
+            continue;
+        ShownCanvas fresh(edited.canvas.string(), true);
+        for (uint32_t position = 0; position <= length; position += 37) {
+            SCOPED_TRACE(position);
+            // Row and x of each position, measured from the text's start.
+            const auto placeOf = [position](WTextCanvas& canvas) {
+                canvas.setSelectedRange({position, 0});
+                const int scrolled = canvas.verticalScrollBar()->value() * canvas.caretRect().height();
+                return std::pair(canvas.caretRect().top() + scrolled, canvas.caretRect().left());
+            };
+            ASSERT_EQ(placeOf(edited.canvas), placeOf(fresh.canvas));
+        }
+    }
 }
