@@ -17,15 +17,6 @@ constexpr uint32_t kSegmentUnits = 512;
 // How many shaped pieces are kept: a few screens' worth.
 constexpr size_t kShapedPieces = 4096;
 
-uint64_t keyOf(uint32_t line, uint32_t index)
-{
-    return (uint64_t(line) << 32) | index;
-}
-uint32_t lineOfKey(uint64_t key)
-{
-    return static_cast<uint32_t>(key >> 32);
-}
-
 bool isHighSurrogate(char16_t c)
 {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -53,14 +44,81 @@ char16_t visibleUnit(char16_t c)
     return c;
 }
 
+// Where a line breaks after an edit, worked out from where it broke before:
+// pieces before the one above the edit keep their starts (a piece's breaks
+// depend only on the text from its own start); from there the line is cut again
+// a stretch at a time until a piece starts where an old one did, the rest of the
+// old starts moving along by delta.
+struct Breaks {
+    std::vector<uint32_t> starts;
+    size_t kept = 0;            // starts [0, kept] are the old ones
+    bool joined = false;        // starts from joinedFrom on are old ones moved along
+    size_t joinedFrom = 0;
+    size_t oldJoinedFrom = 0;   // ... the old start there
+};
+
+template <typename Cut>
+Breaks breaksAfterEdit(const std::vector<uint32_t>& old, std::u16string_view text, uint32_t editAt,
+                       uint32_t editEnd, int64_t delta, uint32_t stretch, Cut&& cut)
+{
+    Breaks breaks;
+    const size_t containing = static_cast<size_t>(std::upper_bound(old.begin(), old.end(), editAt) - old.begin());
+    breaks.kept = containing >= 2 ? containing - 2 : 0;
+    breaks.starts.assign(old.begin(), old.begin() + static_cast<ptrdiff_t>(breaks.kept) + 1);
+    for (bool done = false; !done;) {
+        const uint32_t from = breaks.starts.back();
+        const uint32_t length = std::min<uint32_t>(stretch, static_cast<uint32_t>(text.size()) - from);
+        const std::vector<uint32_t> cuts = cut(text.substr(from, length));
+        const bool toTheEnd = from + length == text.size();
+        // The last piece of a stretch may go on past it: only the pieces before it are sure.
+        const size_t sure = toTheEnd ? cuts.size() : cuts.size() - 1;
+        if (sure <= 1 && !toTheEnd) {
+            stretch *= 2;
+            continue;
+        }
+        for (size_t i = 1; i < sure && !done; ++i) {
+            const uint32_t start = from + cuts[i];
+            breaks.starts.push_back(start);
+            if (start <= editEnd)
+                continue;
+            const int64_t before = int64_t(start) - delta;
+            auto same = std::lower_bound(old.begin(), old.end(), static_cast<uint32_t>(std::max<int64_t>(0, before)));
+            if (same != old.end() && int64_t(*same) == before) {
+                breaks.joined = true;
+                breaks.joinedFrom = breaks.starts.size() - 1;
+                breaks.oldJoinedFrom = static_cast<size_t>(same - old.begin());
+                for (++same; same != old.end(); ++same)
+                    breaks.starts.push_back(static_cast<uint32_t>(int64_t(*same) + delta));
+                done = true;
+            }
+        }
+        done = done || toTheEnd;
+    }
+    return breaks;
+}
+
+// The pieces before the one the new cutting began with show the same text, and
+// so do those from where it met the old cuts again: their layouts stay.
+void keepShaped(WShapedPieces& shaped, uint32_t line, const Breaks& breaks)
+{
+    const uint32_t kept = static_cast<uint32_t>(breaks.kept);
+    if (breaks.joined)
+        shaped.renumber(line, kept, static_cast<uint32_t>(breaks.oldJoinedFrom), static_cast<uint32_t>(breaks.joinedFrom));
+    else
+        shaped.renumber(line, kept, UINT32_MAX, UINT32_MAX);
+}
+
 }  // namespace
 
 WCanvasLayout::WCanvasLayout(const WTextStorage& storage)
     : mStorage(storage)
+    , mShaped(kShapedPieces)
 {
     setFont(QFont(), 4);
     reset();
 }
+
+WCanvasLayout::~WCanvasLayout() = default;
 
 QString WCanvasLayout::displayText(std::u16string_view text)
 {
@@ -131,7 +189,8 @@ void WCanvasLayout::textReplaced(WRange oldRange, uint32_t newLength)
     const uint32_t newLast = mLines.lineOfPosition(oldRange.location + newLength);
     const uint32_t removed = oldLast - first + 1;
     const uint32_t added = newLast - first + 1;
-    if (removed == 1 && added == 1 && rewrapAfterEdit(first, oldRange, newLength))
+    mShaped.moveTextAfter(oldRange.maxRange(), int64_t(newLength) - int64_t(oldRange.length));
+    if (removed == 1 && added == 1 && rebreakAfterEdit(first, oldRange, newLength))
         return;
     mRows.replaceLines(first, removed, added);
     if (removed == added) {
@@ -142,106 +201,87 @@ void WCanvasLayout::textReplaced(WRange oldRange, uint32_t newLength)
     // The lines after the edit have new numbers: forget them all.
     for (auto it = mPieces.begin(); it != mPieces.end();)
         it = it->first >= first ? mPieces.erase(it) : std::next(it);
-    for (auto it = mShaped.begin(); it != mShaped.end();) {
-        if (lineOfKey(it->key) >= first) {
-            mShapedByKey.erase(it->key);
-            it = mShaped.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    mShaped.dropLinesFrom(first);
 }
 
-bool WCanvasLayout::rewrapAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength)
+bool WCanvasLayout::rebreakAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength)
 {
     auto found = mPieces.find(line);
-    if (!mWrapWidth || found == mPieces.end())
+    if (found == mPieces.end())
         return false;
-    // Rows before the one above the edit keep their starts: a row's breaks depend
-    // only on the text from its own start. From there the line is wrapped again a
-    // stretch at a time until a row starts where an old one did, the rest moving along.
-    const std::vector<uint32_t> old = found->second.starts;
+    const LinePieces old = std::move(found->second);
+    mPieces.erase(found);
     const std::u16string_view text = lineText(line);
     const uint32_t editAt = oldRange.location - mLines.lineStart(line);
-    const uint32_t editEnd = editAt + newLength;
     const int64_t delta = int64_t(newLength) - int64_t(oldRange.length);
-    size_t keep = static_cast<size_t>(std::upper_bound(old.begin(), old.end(), editAt) - old.begin());
-    keep = keep >= 2 ? keep - 2 : 0;
-    std::vector<uint32_t> starts(old.begin(), old.begin() + static_cast<ptrdiff_t>(keep) + 1);
-    uint32_t stretch = 4096;
-    bool joined = false;
-    while (!joined) {
-        const uint32_t from = starts.back();
-        const uint32_t length = std::min<uint32_t>(stretch, static_cast<uint32_t>(text.size()) - from);
-        const std::vector<uint32_t> rows = wlinebreaks::wrap(text.substr(from, length), *mAdvances, *mWrapWidth);
-        const bool toTheEnd = from + length == text.size();
-        // The last row of a stretch may go on past it: only the rows before it are sure.
-        const size_t sure = toTheEnd ? rows.size() : rows.size() - 1;
-        if (sure <= 1 && !toTheEnd) {
-            stretch *= 2;
-            continue;
+    LinePieces pieces;
+    if (mWrapWidth) {
+        const Breaks breaks = breaksAfterEdit(old.starts, text, editAt, editAt + newLength, delta, 4096,
+                                              [&](std::u16string_view stretch) {
+                                                  return wlinebreaks::wrap(stretch, *mAdvances, *mWrapWidth);
+                                              });
+        keepShaped(mShaped, line, breaks);
+        pieces.starts = breaks.starts;
+        mRows.setRows(line, static_cast<uint32_t>(pieces.starts.size()), true);
+    } else if (text.size() <= kSegmentUnits) {
+        mShaped.dropLine(line);
+        pieces.starts = {0};
+        pieces.x = {0, mAdvances->width(text)};
+    } else {
+        const Breaks breaks = breaksAfterEdit(old.starts, text, editAt, editAt + newLength, delta, 8 * kSegmentUnits,
+                                              [](std::u16string_view stretch) {
+                                                  return wlinebreaks::segments(stretch, kSegmentUnits);
+                                              });
+        keepShaped(mShaped, line, breaks);
+        pieces.starts = breaks.starts;
+        // Segments before the edit keep their places; those it made are measured;
+        // those after it move along by as much as the edit widened the line, unless
+        // a tab after it lands on another stop for that.
+        const size_t kept = breaks.kept;
+        pieces.x.assign(old.x.begin(), old.x.begin() + static_cast<ptrdiff_t>(kept) + 1);
+        const size_t measuredEnd = breaks.joined ? breaks.joinedFrom : pieces.starts.size();
+        for (size_t i = kept; i < measuredEnd; ++i) {
+            const uint32_t end = i + 1 < pieces.starts.size() ? pieces.starts[i + 1] : static_cast<uint32_t>(text.size());
+            pieces.x.push_back(pieces.x[i] + mAdvances->width(text.substr(pieces.starts[i], end - pieces.starts[i]),
+                                                              pieces.x[i]));
         }
-        for (size_t i = 1; i < sure && !joined; ++i) {
-            const uint32_t start = from + rows[i];
-            starts.push_back(start);
-            if (start <= editEnd)
-                continue;
-            const int64_t before = int64_t(start) - delta;
-            auto same = std::lower_bound(old.begin(), old.end(), static_cast<uint32_t>(std::max<int64_t>(0, before)));
-            if (same != old.end() && int64_t(*same) == before) {
-                for (++same; same != old.end(); ++same)
-                    starts.push_back(static_cast<uint32_t>(int64_t(*same) + delta));
-                joined = true;
+        if (breaks.joined) {
+            const double shift = pieces.x[measuredEnd] - old.x[breaks.oldJoinedFrom];
+            const double stops = shift / mAdvances->tabWidth();
+            const bool tabsStay = std::abs(stops - std::round(stops)) < 1e-6 ||
+                                  text.find(u'\t', pieces.starts[measuredEnd]) == std::u16string_view::npos;
+            for (size_t i = measuredEnd + 1, j = breaks.oldJoinedFrom + 1; i <= pieces.starts.size(); ++i, ++j) {
+                if (tabsStay) {
+                    pieces.x.push_back(old.x[j] + shift);
+                } else {
+                    const uint32_t end = i < pieces.starts.size() ? pieces.starts[i] : static_cast<uint32_t>(text.size());
+                    pieces.x.push_back(pieces.x[i - 1] + mAdvances->width(text.substr(pieces.starts[i - 1],
+                                                                                      end - pieces.starts[i - 1]),
+                                                                          pieces.x[i - 1]));
+                }
             }
         }
-        if (toTheEnd)
-            joined = true;
+        mWidestSeen = std::max(mWidestSeen, pieces.x.back());
     }
-    dropLine(line);
-    mRows.setRows(line, static_cast<uint32_t>(starts.size()), true);
-    LinePieces pieces;
-    pieces.starts = std::move(starts);
     mPieces.emplace(line, std::move(pieces));
     return true;
 }
 
 void WCanvasLayout::attributesChanged(WRange range)
 {
-    if (mShaped.empty())
-        return;
-    const uint32_t first = mLines.lineOfPosition(std::min(range.location, mLines.textLength()));
-    const uint32_t last = mLines.lineOfPosition(std::min(range.maxRange(), mLines.textLength()));
-    for (auto it = mShaped.begin(); it != mShaped.end();) {
-        const uint32_t line = lineOfKey(it->key);
-        if (line >= first && line <= last) {
-            mShapedByKey.erase(it->key);
-            it = mShaped.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    mShaped.dropMeeting(range);
 }
 
 void WCanvasLayout::dropLine(uint32_t line)
 {
-    auto pieces = mPieces.find(line);
-    if (pieces == mPieces.end())
-        return;
-    for (uint32_t index = 0; index < pieces->second.starts.size(); ++index) {
-        auto shaped = mShapedByKey.find(keyOf(line, index));
-        if (shaped != mShapedByKey.end()) {
-            mShaped.erase(shaped->second);
-            mShapedByKey.erase(shaped);
-        }
-    }
-    mPieces.erase(pieces);
+    mPieces.erase(line);
+    mShaped.dropLine(line);
 }
 
 void WCanvasLayout::dropAll()
 {
     mPieces.clear();
     mShaped.clear();
-    mShapedByKey.clear();
 }
 
 std::u16string_view WCanvasLayout::lineText(uint32_t line) const
@@ -378,11 +418,8 @@ WCanvasLayout::Piece WCanvasLayout::pieceAt(uint32_t position)
 
 QTextLayout& WCanvasLayout::layoutOf(const Piece& piece)
 {
-    const uint64_t key = keyOf(piece.line, piece.index);
-    if (auto found = mShapedByKey.find(key); found != mShapedByKey.end()) {
-        mShaped.splice(mShaped.begin(), mShaped, found->second);
-        return *found->second->layout;
-    }
+    if (QTextLayout* shaped = mShaped.find(piece.line, piece.index))
+        return *shaped;
     const std::u16string_view text = std::u16string_view(mStorage.string()).substr(piece.start, piece.length);
     auto layout = std::make_unique<QTextLayout>(displayText(text), mFont);
     QTextOption option;
@@ -438,30 +475,23 @@ QTextLayout& WCanvasLayout::layoutOf(const Piece& piece)
     line.setPosition(QPointF(0, mAscent - line.ascent()));
     layout->endLayout();
 
-    mShaped.push_front({key, std::move(layout)});
-    mShapedByKey[key] = mShaped.begin();
-    if (mShaped.size() > kShapedPieces) {
-        mShapedByKey.erase(mShaped.back().key);
-        mShaped.pop_back();
-    }
-    return *mShaped.front().layout;
+    return mShaped.insert(piece.line, piece.index, range, std::move(layout));
 }
 
 void WCanvasLayout::setPreedit(uint32_t position, const QString& text, const QList<QTextLayout::FormatRange>& formats)
 {
     if (mPreedit)
-        dropLine(pieceAt(mPreedit->position).line);
+        mShaped.dropMeeting({mPreedit->position, 0});
     mPreedit = Preedit{position, text, formats};
-    dropLine(pieceAt(position).line);
+    mShaped.dropMeeting({position, 0});
 }
 
 void WCanvasLayout::clearPreedit()
 {
     if (!mPreedit)
         return;
-    const uint32_t line = pieceAt(mPreedit->position).line;
+    mShaped.dropMeeting({mPreedit->position, 0});
     mPreedit.reset();
-    dropLine(line);
 }
 
 uint32_t WCanvasLayout::rowOf(uint32_t position)

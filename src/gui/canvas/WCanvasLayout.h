@@ -7,7 +7,6 @@
 #include <QTextLayout>
 
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -16,6 +15,7 @@
 #include "canvas/WAdvanceTable.h"
 #include "canvas/WLineIndex.h"
 #include "canvas/WRowMap.h"
+#include "canvas/WShapedPieces.h"
 #include "syntax/WTextStorage.h"
 #include "text/WRange.h"
 
@@ -28,6 +28,7 @@
 class WCanvasLayout {
 public:
     explicit WCanvasLayout(const WTextStorage& storage);
+    ~WCanvasLayout();
 
     void setFont(const QFont& font, int tabColumns);
     const QFont& font() const { return mFont; }
@@ -97,9 +98,9 @@ private:
         std::vector<double> x;         // without wrap: left edges, one more for the line's width
     };
     const LinePieces& piecesOf(uint32_t line);
-    // After an edit inside one wrapped line whose rows are known: wraps again
-    // only the rows the edit can reach. False when the line must be wrapped afresh.
-    bool rewrapAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength);
+    // After an edit inside one line whose pieces are known: cuts again only the
+    // pieces the edit can reach. False when the line must be cut afresh.
+    bool rebreakAfterEdit(uint32_t line, WRange oldRange, uint32_t newLength);
     void dropLine(uint32_t line);
     void dropAll();
     uint32_t lineLength(uint32_t line) const { return mLines.lineEnd(line) - mLines.lineStart(line); }
@@ -120,13 +121,7 @@ private:
     double mWidestSeen = 0;
 
     std::unordered_map<uint32_t, LinePieces> mPieces;
-    // Shaped layouts by (line, piece), the most recently used first.
-    struct Shaped {
-        uint64_t key;
-        std::unique_ptr<QTextLayout> layout;
-    };
-    std::list<Shaped> mShaped;
-    std::unordered_map<uint64_t, std::list<Shaped>::iterator> mShapedByKey;
+    WShapedPieces mShaped;
 
     struct Preedit {
         uint32_t position;

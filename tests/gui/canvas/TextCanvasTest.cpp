@@ -286,30 +286,42 @@ TEST(TextCanvasTest, ColoursComeFromTheStorageAndFollowItsChanges)
     EXPECT_TRUE(red) << "the tag is drawn in the storage's colour";
 }
 
-TEST(TextCanvasTest, RowsAfterEditsAreTheRowsOfWrappingAfresh)
+TEST(TextCanvasTest, PlacesAfterEditsAreThoseOfLayingOutAfresh)
 {
-    // Edits in long wrapped lines rewrap only near the edit; the rows must be
-    // those of the same text wrapped from nothing.
-    ShownCanvas edited(longLine(6000) + u"\r" + longLine(3000), true);
-    std::mt19937 random(11);
-    const std::u16string_view pieces[] = {u"x", u" ", u"日本", u"、", u"\t", u"longwordwithoutbreaks", u""};
-    for (int round = 0; round < 60; ++round) {
-        const uint32_t length = static_cast<uint32_t>(edited.canvas.string().size());
-        const uint32_t at = random() % length;
-        const uint32_t removed = std::min<uint32_t>(random() % 4, length - at);
-        edited.canvas.replaceCharactersInRange({at, removed}, pieces[random() % std::size(pieces)]);
-        if (round % 20 != 19)
-            continue;
-        ShownCanvas fresh(edited.canvas.string(), true);
-        for (uint32_t position = 0; position <= length; position += 37) {
-            SCOPED_TRACE(position);
-            // Row and x of each position, measured from the text's start.
-            const auto placeOf = [position](WTextCanvas& canvas) {
-                canvas.setSelectedRange({position, 0});
-                const int scrolled = canvas.verticalScrollBar()->value() * canvas.caretRect().height();
-                return std::pair(canvas.caretRect().top() + scrolled, canvas.caretRect().left());
-            };
-            ASSERT_EQ(placeOf(edited.canvas), placeOf(fresh.canvas));
+    // Edits in long lines cut again only the pieces near the edit (rows with
+    // wrap, segments without); every position must land where laying out the
+    // same text from nothing puts it.
+    for (bool wrap : {true, false}) {
+        SCOPED_TRACE(wrap ? "wrap" : "no wrap");
+        ShownCanvas edited(longLine(6000) + u"\r" + longLine(3000), wrap);
+        std::mt19937 random(11);
+        const std::u16string_view pieces[] = {u"x", u" ", u"日本", u"、", u"\t", u"longwordwithoutbreaks", u""};
+        for (int round = 0; round < 60; ++round) {
+            const uint32_t length = static_cast<uint32_t>(edited.canvas.string().size());
+            const uint32_t at = random() % length;
+            const uint32_t removed = std::min<uint32_t>(random() % 4, length - at);
+            edited.canvas.setSelectedRange({at, 0});  // the edited line is on screen, its pieces known
+            edited.canvas.replaceCharactersInRange({at, removed}, pieces[random() % std::size(pieces)]);
+            if (round % 20 != 19)
+                continue;
+            ShownCanvas fresh(edited.canvas.string(), wrap);
+            for (uint32_t position = 0; position <= length; position += 37) {
+                SCOPED_TRACE(position);
+                // Row and x of each position, measured from the text's start.
+                const auto placeOf = [position](WTextCanvas& canvas) {
+                    canvas.setSelectedRange({position, 0});
+                    const QRect caret = canvas.caretRect();
+                    return std::pair(caret.top() + canvas.verticalScrollBar()->value() * caret.height(),
+                                     caret.left() + canvas.horizontalScrollBar()->value());
+                };
+                ASSERT_EQ(placeOf(edited.canvas), placeOf(fresh.canvas));
+                if (position % (37 * 20) == 0) {
+                    // What is drawn there is the same too, layouts kept over the edits included.
+                    edited.canvas.clearFocus();
+                    fresh.canvas.clearFocus();
+                    ASSERT_EQ(edited.canvas.viewport()->grab().toImage(), fresh.canvas.viewport()->grab().toImage());
+                }
+            }
         }
     }
 }
