@@ -13,6 +13,7 @@
 
 #include "canvas/WCanvasLayout.h"
 #include "canvas/WUndoStack.h"
+#include "editor/WCaretMove.h"
 #include "editor/WTextViewPlatform.h"
 #include "syntax/WTextStorage.h"
 
@@ -26,11 +27,7 @@ class WTextCanvas : public QAbstractScrollArea, public WTextViewPlatform, privat
 public:
     using KeyRouter = std::function<bool(QKeyEvent*)>;
 
-    // Where the caret goes for a move.
-    enum class Move {
-        Backward, Forward, WordBackward, WordForward, Up, Down, PageUp, PageDown,
-        RowStart, RowEnd, LineStart, LineEnd, TextStart, TextEnd,
-    };
+    using Move = WCaretMove;
 
     explicit WTextCanvas(QWidget* parent = nullptr);
     ~WTextCanvas() override;
