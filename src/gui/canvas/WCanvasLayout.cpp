@@ -474,6 +474,10 @@ QTextLayout& WCanvasLayout::layoutOf(const Piece& piece)
     line.setLineWidth(1e7);
     line.setPosition(QPointF(0, mAscent - line.ascent()));
     layout->endLayout();
+    // Shaping may come out a little wider than the sum of the advances: the
+    // line is as wide as what was really laid out.
+    if (!mWrapWidth)
+        mWidestSeen = std::max(mWidestSeen, piece.x + line.naturalTextWidth());
 
     return mShaped.insert(piece.line, piece.index, range, std::move(layout));
 }

@@ -622,9 +622,10 @@ void WTextCanvas::ensureCaretVisible()
         scrollToRow(row - page + 1);
     if (mLayout.wraps())
         return;
+    // Shaping the caret's piece may widen the line: the range follows first.
+    const double x = mLayout.caretRect(mCaret, mPreeditCursor).x();
     updateScrollBars();
     QScrollBar* horizontal = horizontalScrollBar();
-    const double x = mLayout.caretRect(mCaret, mPreeditCursor).x();
     const int width = viewport()->width();
     if (x < horizontal->value())
         horizontal->setValue(static_cast<int>(std::max(0.0, x - width / 3.0)));
