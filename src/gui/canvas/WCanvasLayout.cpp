@@ -436,31 +436,31 @@ QTextLayout& WCanvasLayout::layoutOf(const Piece& piece)
         if (holder.line == piece.line && holder.index == piece.index)
             preeditAt = mPreedit->position - piece.start;
     }
-    const auto shift = [&](uint32_t offset) {
-        return static_cast<int>(offset + (preeditAt && offset >= *preeditAt ? mPreedit->text.size() : 0));
-    };
+    // The text's colours never reach over the preedit, which the input method colours itself.
     QList<QTextLayout::FormatRange> formats;
+    const auto addFormat = [&](uint32_t from, uint32_t to, const QTextCharFormat& format) {
+        const int moved = static_cast<int>(mPreedit && preeditAt ? mPreedit->text.size() : 0);
+        if (preeditAt && from < *preeditAt && *preeditAt < to) {
+            formats.push_back({static_cast<int>(from), static_cast<int>(*preeditAt - from), format});
+            formats.push_back({static_cast<int>(*preeditAt) + moved, static_cast<int>(to - *preeditAt), format});
+        } else {
+            const int start = static_cast<int>(from) + (preeditAt && from >= *preeditAt ? moved : 0);
+            formats.push_back({start, static_cast<int>(to - from), format});
+        }
+    };
     const WRange range{piece.start, piece.length};
-    mStorage.forEachRun(WAttributeName::ForegroundColor, range, [&](const WAttributeValue* value, WRange run) {
-        if (!value)
-            return;
-        const WColor& color = std::get<WColor>(*value);
-        QTextLayout::FormatRange format;
-        format.start = shift(run.location - piece.start);
-        format.length = shift(run.maxRange() - piece.start) - format.start;
-        format.format.setForeground(QColor::fromRgbF(color.red, color.green, color.blue, color.alpha));
-        formats.push_back(format);
-    });
-    mStorage.forEachRun(WAttributeName::BackgroundColor, range, [&](const WAttributeValue* value, WRange run) {
-        if (!value)
-            return;
-        const WColor& color = std::get<WColor>(*value);
-        QTextLayout::FormatRange format;
-        format.start = shift(run.location - piece.start);
-        format.length = shift(run.maxRange() - piece.start) - format.start;
-        format.format.setBackground(QColor::fromRgbF(color.red, color.green, color.blue, color.alpha));
-        formats.push_back(format);
-    });
+    const auto addColours = [&](WAttributeName name, void (QTextCharFormat::*set)(const QBrush&)) {
+        mStorage.forEachRun(name, range, [&](const WAttributeValue* value, WRange run) {
+            if (!value)
+                return;
+            const WColor& color = std::get<WColor>(*value);
+            QTextCharFormat format;
+            (format.*set)(QColor::fromRgbF(color.red, color.green, color.blue, color.alpha));
+            addFormat(run.location - piece.start, run.maxRange() - piece.start, format);
+        });
+    };
+    addColours(WAttributeName::ForegroundColor, &QTextCharFormat::setForeground);
+    addColours(WAttributeName::BackgroundColor, &QTextCharFormat::setBackground);
     if (preeditAt) {
         layout->setPreeditArea(static_cast<int>(*preeditAt), mPreedit->text);
         for (QTextLayout::FormatRange format : mPreedit->formats) {

@@ -235,6 +235,20 @@ TEST(TextCanvasTest, InputMethodComposesInlineAndCommitsAtTheCaret)
     const QRect composing = canvas.inputMethodQuery(Qt::ImCursorRectangle).toRect();
     EXPECT_GT(composing.left(), caretBefore.left() + canvas.viewport()->pos().x()) << "the caret follows the preedit";
     EXPECT_EQ(canvas.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("前後"));
+    // The text's colours stop at the preedit: the input method colours it alone.
+    canvas.textStorage().setForegroundColor(WColor{1, 0, 0, 1}, {0, 2});
+    QCoreApplication::processEvents();
+    const QImage drawn = canvas.viewport()->grab().toImage();
+    int redInPreedit = 0, darkInPreedit = 0;
+    for (int y = 0; y < caretBefore.height(); ++y) {
+        for (int x = caretBefore.right() + 2; x < composing.left() - canvas.viewport()->pos().x() - 2; ++x) {
+            const QColor pixel = drawn.pixelColor(x, y);
+            redInPreedit += pixel.red() > 150 && pixel.green() < 100;
+            darkInPreedit += pixel.red() < 100 && pixel.green() < 100;
+        }
+    }
+    EXPECT_EQ(redInPreedit, 0);
+    EXPECT_GT(darkInPreedit, 0) << "the preedit is drawn";
     EXPECT_EQ(canvas.inputMethodQuery(Qt::ImCursorPosition).toInt(), 1);
 
     commit(canvas, {}, QStringLiteral("日本語"));
