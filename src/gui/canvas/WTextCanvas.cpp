@@ -149,11 +149,7 @@ void WTextCanvas::edit(WRange range, std::u16string_view text, WUndoStack::Kind 
     mUndo.record(std::move(record), before, {caret, 0}, kind);
     setSelection(caret, caret);
     ensureCaretVisible();
-    const bool edited = isEdited();
-    if (edited != mWasEdited) {
-        mWasEdited = edited;
-        emit editedChanged(edited);
-    }
+    noteEditedChange();
 }
 
 void WTextCanvas::insertText(std::u16string_view text)
@@ -203,6 +199,12 @@ void WTextCanvas::setEdited(bool edited)
     mMarkedEdited = edited;
     if (!edited)
         mUndo.markSaved();
+    noteEditedChange();
+}
+
+void WTextCanvas::noteEditedChange()
+{
+    const bool edited = isEdited();
     if (edited != mWasEdited) {
         mWasEdited = edited;
         emit editedChanged(edited);
@@ -223,11 +225,7 @@ void WTextCanvas::applyStep(const WUndoStep& step, bool backward)
     const WRange selection = backward ? step.selectionBefore : step.selectionAfter;
     setSelection(selection.location, selection.maxRange());
     ensureCaretVisible();
-    const bool edited = isEdited();
-    if (edited != mWasEdited) {
-        mWasEdited = edited;
-        emit editedChanged(edited);
-    }
+    noteEditedChange();
 }
 
 void WTextCanvas::undo()

@@ -115,6 +115,8 @@ private:
     // caret after the new text and shows it.
     void edit(WRange range, std::u16string_view text, WUndoStack::Kind kind);
     bool refusesEdit() const;
+    // Tells of a change of isEdited() since it was last told.
+    void noteEditedChange();
     void applyStep(const WUndoStep& step, bool backward);
     void setSelection(uint32_t anchor, uint32_t caret, bool keepGoalX = false);
     uint32_t target(Move move, uint32_t from);
