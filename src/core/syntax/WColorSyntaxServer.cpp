@@ -511,6 +511,11 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
     if (stop == length) {
         uint32_t from = settled;
         if (others != WTextStorage::kNoColor && lastTo < length) from = std::min(from, lastTo);
+        // It takes in the steps found after it begins, which keeps the list sorted.
+        while (!found.empty() && found.back().to > from) {
+            from = std::min(from, found.back().from);
+            found.pop_back();
+        }
         if (from < length) found.push_back({from, length});
     }
 

@@ -379,6 +379,9 @@ TEST_F(ColorSyntaxServerTest, EditsRecolourAsColouringTheTextAfreshDoes) {
         // deletion takes the class of a name sign just before it.
         {WColorSyntaxServer::kCSS, u"p { color: red }\rx\ry 50%; z", {{4, 2, u""}, {0, 0, u"/*"}, {2, 0, u"*/"}}},
         {WColorSyntaxServer::kRubyScript, u"\"\";$\rX", {{5, 1, u""}, {kEnd, 0, u"y"}}},
+        // A step over a line end found before the last step that the end cuts short,
+        // then a deletion that reaches into both.
+        {WColorSyntaxServer::kRubyScript, u"ab     %\u2028\n%%", {{1, 5, u""}}},
         // Line-based colouring: text ending in a line end leaves the rest of its line
         // on a line of its own.
         {WColorSyntaxServer::kIndex, u"Chapter", {{3, 0, u"1\r\tS\rection\r"}, {0, 4, u""}}},
