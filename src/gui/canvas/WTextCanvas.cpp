@@ -1,13 +1,18 @@
 #include "canvas/WTextCanvas.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDrag>
 #include <QFontDatabase>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <QTextBoundaryFinder>
@@ -15,7 +20,9 @@
 #include <algorithm>
 #include <map>
 
+#include "canvas/WCanvasAccessible.h"
 #include "editor/WTextMime.h"
+#include "menus/WMenuShortcuts.h"
 #include "platform/WPlatform.h"
 
 namespace {
@@ -89,6 +96,8 @@ WTextCanvas::WTextCanvas(QWidget* parent)
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
     setTextFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 4);
+    viewport()->setAcceptDrops(true);
+    WCanvasAccessible::watch(this);
 }
 
 WTextCanvas::~WTextCanvas()
@@ -144,12 +153,24 @@ void WTextCanvas::edit(WRange range, std::u16string_view text, WUndoStack::Kind 
         return;
     const WRange before = selectedRange();
     WUndoEdit record{range.location, mStorage.string().substr(range.location, range.length), std::u16string(text)};
-    mStorage.replaceCharactersInRange(range, text);
+    replaceInStorage(range, text);
     const uint32_t caret = range.location + static_cast<uint32_t>(text.size());
     mUndo.record(std::move(record), before, {caret, 0}, kind);
     setSelection(caret, caret);
     ensureCaretVisible();
     noteEditedChange();
+}
+
+void WTextCanvas::replaceInStorage(WRange range, std::u16string_view text)
+{
+    // The removed text is kept only for a screen reader that listens.
+    if (!QAccessible::isActive()) {
+        mStorage.replaceCharactersInRange(range, text);
+        return;
+    }
+    const std::u16string removed = mStorage.string().substr(range.location, range.length);
+    mStorage.replaceCharactersInRange(range, text);
+    WCanvasAccessible::textReplaced(this, range.location, removed, text);
 }
 
 void WTextCanvas::insertText(std::u16string_view text)
@@ -182,7 +203,10 @@ void WTextCanvas::loadString(std::u16string&& text)
 {
     mLayout.clearPreedit();
     mPreedit.clear();
+    const std::u16string before = QAccessible::isActive() ? mStorage.string() : std::u16string();
     mStorage.takeString(std::move(text));
+    if (QAccessible::isActive())
+        WCanvasAccessible::textReplaced(this, 0, before, mStorage.string());
     mLayout.reset();
     mUndo.clear();
     mUndo.markSaved();
@@ -215,12 +239,10 @@ void WTextCanvas::applyStep(const WUndoStep& step, bool backward)
 {
     if (backward) {
         for (auto edit = step.edits.rbegin(); edit != step.edits.rend(); ++edit)
-            mStorage.replaceCharactersInRange({edit->location, static_cast<uint32_t>(edit->inserted.size())},
-                                              edit->removed);
+            replaceInStorage({edit->location, static_cast<uint32_t>(edit->inserted.size())}, edit->removed);
     } else {
         for (const WUndoEdit& edit : step.edits)
-            mStorage.replaceCharactersInRange({edit.location, static_cast<uint32_t>(edit.removed.size())},
-                                              edit.inserted);
+            replaceInStorage({edit.location, static_cast<uint32_t>(edit.removed.size())}, edit.inserted);
     }
     const WRange selection = backward ? step.selectionBefore : step.selectionAfter;
     setSelection(selection.location, selection.maxRange());
@@ -451,26 +473,30 @@ void WTextCanvas::selectUnitAt(uint32_t position, int clicks)
         const uint32_t end = lines.lineEnd(line);
         unit = {lines.lineStart(line), end - lines.lineStart(line) + (end < mStorage.length() ? 1 : 0)};
     } else if (clicks == 2) {
-        const uint32_t line = lines.lineOfPosition(position);
-        const uint32_t start = lines.lineStart(line);
-        const uint32_t end = lines.lineEnd(line);
-        const uint32_t windowStart = std::max(start, position > kBoundaryWindow ? position - kBoundaryWindow : 0);
-        const uint32_t windowEnd = std::min(end, position + kBoundaryWindow);
-        QTextBoundaryFinder finder(
-            QTextBoundaryFinder::Word,
-            qstringOf(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart)));
-        finder.setPosition(static_cast<qsizetype>(position - windowStart));
-        qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
-        finder.setPosition(static_cast<qsizetype>(position - windowStart));
-        qsizetype to = finder.toNextBoundary();
-        if (from < 0)
-            from = 0;
-        if (to < 0)
-            to = windowEnd - windowStart;
-        unit = {windowStart + static_cast<uint32_t>(from), static_cast<uint32_t>(to - from)};
+        unit = segmentAround(position, QTextBoundaryFinder::Word);
     }
     mClickUnit = unit;
     setSelection(unit.location, unit.maxRange());
+}
+
+WRange WTextCanvas::segmentAround(uint32_t position, QTextBoundaryFinder::BoundaryType type) const
+{
+    const WLineIndex& lines = mLayout.lines();
+    const uint32_t line = lines.lineOfPosition(position);
+    const uint32_t start = lines.lineStart(line);
+    const uint32_t end = lines.lineEnd(line);
+    const uint32_t windowStart = std::max(start, position > kBoundaryWindow ? position - kBoundaryWindow : 0);
+    const uint32_t windowEnd = std::min(end, position + kBoundaryWindow);
+    QTextBoundaryFinder finder(type, qstringOf(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart)));
+    finder.setPosition(static_cast<qsizetype>(position - windowStart));
+    qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
+    finder.setPosition(static_cast<qsizetype>(position - windowStart));
+    qsizetype to = finder.toNextBoundary();
+    if (from < 0)
+        from = 0;
+    if (to < 0)
+        to = windowEnd - windowStart;
+    return {windowStart + static_cast<uint32_t>(from), static_cast<uint32_t>(to - from)};
 }
 
 // ---- clipboard ----
@@ -723,6 +749,10 @@ void WTextCanvas::paintEvent(QPaintEvent*)
         if (viewport()->rect().intersects(caret))
             painter.fillRect(caret, colors.text());
     }
+    if (mDropCaret) {
+        const QRectF drop = mLayout.caretRect(*mDropCaret).translated(-scrollOffset());
+        painter.fillRect(QRectF(drop.x(), drop.y(), 1, drop.height()), colors.text());
+    }
 }
 
 QRect WTextCanvas::caretRect() const
@@ -945,9 +975,14 @@ void WTextCanvas::mousePressEvent(QMouseEvent* event)
     const bool triple = mSinceDoubleClick.isValid() &&
                         mSinceDoubleClick.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval();
     mSinceDoubleClick.invalidate();
+    mDragPress.reset();
     if (triple) {
         mClicks = 3;
         selectUnitAt(position, 3);
+    } else if (!(event->modifiers() & Qt::ShiftModifier) && isInSelection(event->position().toPoint())) {
+        // Perhaps the start of a drag of the selection: it stays until the mouse says which.
+        mDragging = false;
+        mDragPress = event->position().toPoint();
     } else if (event->modifiers() & Qt::ShiftModifier) {
         mClicks = 1;
         setSelection(mAnchor, position);
@@ -970,6 +1005,11 @@ void WTextCanvas::mouseDoubleClickEvent(QMouseEvent* event)
 
 void WTextCanvas::mouseMoveEvent(QMouseEvent* event)
 {
+    if (mDragPress && (event->buttons() & Qt::LeftButton)) {
+        if ((event->position().toPoint() - *mDragPress).manhattanLength() >= QApplication::startDragDistance())
+            startDrag();
+        return;
+    }
     if (!mDragging || !(event->buttons() & Qt::LeftButton))
         return;
     const QPoint point = event->position().toPoint();
@@ -996,8 +1036,198 @@ void WTextCanvas::mouseMoveEvent(QMouseEvent* event)
 
 void WTextCanvas::mouseReleaseEvent(QMouseEvent* event)
 {
+    if (event->button() == Qt::LeftButton && mDragPress) {
+        // A click inside the selection, not a drag: the caret goes where it was pressed.
+        const uint32_t position = positionAt(*mDragPress);
+        mDragPress.reset();
+        setSelection(position, position);
+        return;
+    }
     if (event->button() == Qt::LeftButton && mDragging) {
         mDragging = false;
         setPrimarySelection();
     }
+}
+
+uint32_t WTextCanvas::characterAt(QPoint viewportPoint) const
+{
+    // The nearest caret position is one end of the character under the point.
+    const uint32_t position = positionAt(viewportPoint);
+    const QRectF caret = mLayout.caretRect(position).translated(-scrollOffset());
+    if (viewportPoint.x() < caret.x() && position > 0) {
+        const uint32_t before = graphemeBoundary(position, false);
+        if (mLayout.caretRect(before).top() == mLayout.caretRect(position).top())
+            return before;
+    }
+    return position;
+}
+
+bool WTextCanvas::isInSelection(QPoint viewportPoint) const
+{
+    const WRange selection = selectedRange();
+    if (selection.length == 0)
+        return false;
+    const uint32_t character = characterAt(viewportPoint);
+    if (character < selection.location || character >= selection.maxRange())
+        return false;
+    // Past the end of a row the point is over no character, only over the selected line end's mark.
+    const QRectF left = mLayout.caretRect(character).translated(-scrollOffset());
+    const QRectF right = mLayout.caretRect(graphemeBoundary(character, true)).translated(-scrollOffset());
+    const double width = right.top() == left.top() && right.x() > left.x() ? right.x() - left.x() : mLayout.averageAdvance();
+    return viewportPoint.x() >= left.x() && viewportPoint.x() < left.x() + width;
+}
+
+// ---- drag and drop ----
+
+void WTextCanvas::startDrag()
+{
+    mDragPress.reset();
+    mDraggedRange = selectedRange();
+    const std::u16string dragged = mStorage.string().substr(mDraggedRange.location, mDraggedRange.length);
+    mDroppedHere = false;
+    QPointer<WTextCanvas> self(this);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(WTextMime::mimeDataFor(dragged));
+    const Qt::DropAction done = drag->exec(mEditable ? Qt::CopyAction | Qt::MoveAction : Qt::CopyAction,
+                                           mEditable ? Qt::MoveAction : Qt::CopyAction);
+    if (!self)
+        return;
+    // Moved to another view or program: the text leaves here, unless it changed meanwhile.
+    const bool unchanged = mDraggedRange.maxRange() <= mStorage.length() &&
+                           std::u16string_view(mStorage.string()).substr(mDraggedRange.location, mDraggedRange.length) == dragged;
+    if (done == Qt::MoveAction && !mDroppedHere && mEditable && unchanged)
+        replaceCharactersInRange(mDraggedRange, u"");
+}
+
+void WTextCanvas::dragEnterEvent(QDragEnterEvent* event)
+{
+    // A read-only view takes nothing; the forbidden pointer says so without a beep.
+    mDropAcceptable = mEditable && event->mimeData() && WTextMime::textToInsert(*event->mimeData());
+    if (!mDropAcceptable) {
+        event->ignore();
+        return;
+    }
+    dragMoveEvent(event);
+}
+
+void WTextCanvas::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!mDropAcceptable || !mEditable) {
+        event->ignore();
+        return;
+    }
+    const QPoint point = event->position().toPoint();
+    // Near the top or bottom edge the text scrolls, to reach a drop point off screen.
+    const int edge = mLayout.lineHeight() / 2;
+    if (point.y() < edge)
+        scrollToRow(topRow() > 0 ? topRow() - 1 : 0);
+    else if (point.y() > viewport()->height() - edge)
+        scrollToRow(topRow() + 1);
+    mDropCaret = positionAt(point);
+    viewport()->update();
+    const bool own = event->source() == this;
+    event->setDropAction(own ? ((event->modifiers() & Qt::ControlModifier) ? Qt::CopyAction : Qt::MoveAction)
+                             : event->proposedAction());
+    event->accept();
+}
+
+void WTextCanvas::dragLeaveEvent(QDragLeaveEvent*)
+{
+    mDropCaret.reset();
+    viewport()->update();
+}
+
+void WTextCanvas::dropEvent(QDropEvent* event)
+{
+    mDropCaret.reset();
+    viewport()->update();
+    const std::optional<std::u16string> text = event->mimeData() ? WTextMime::textToInsert(*event->mimeData()) : std::nullopt;
+    if (!text || refusesEdit()) {
+        event->ignore();
+        return;
+    }
+    const uint32_t position = positionAt(event->position().toPoint());
+    const bool own = event->source() == this;
+    // In its own view a drag moves the text, or copies it with Ctrl held.
+    const bool move = own && !(event->modifiers() & Qt::ControlModifier);
+    mDroppedHere = own;
+    dropText(position, *text, own, move);
+    event->setDropAction(own ? (move ? Qt::MoveAction : Qt::CopyAction) : event->proposedAction());
+    event->accept();
+    setFocus(Qt::MouseFocusReason);
+}
+
+void WTextCanvas::dropText(uint32_t position, std::u16string_view text, bool own, bool move)
+{
+    const WRange from = mDraggedRange;
+    // Into the dragged text itself, or next to it for a move, nothing changes.
+    if (own && position > from.location && position < from.maxRange())
+        return;
+    if (move && (position == from.location || position == from.maxRange()))
+        return;
+    const WRange selection = selectedRange();
+    mUndo.closeStep();
+    mUndo.beginGroup(selection);
+    uint32_t at = position;
+    if (move) {
+        edit(from, u"", WUndoStack::Kind::Other);
+        if (at > from.location)
+            at -= from.length;
+    }
+    edit({at, 0}, text, WUndoStack::Kind::Other);
+    // The dropped text is selected, to be seen and moved on.
+    setSelection(at, at + static_cast<uint32_t>(text.size()));
+    mUndo.endGroup(selectedRange());
+    mUndo.closeStep();
+}
+
+// ---- the context menu ----
+
+QKeySequence WTextCanvas::shownShortcut(QKeySequence::StandardKey key) const
+{
+    const QList<QKeySequence> bindings = QKeySequence::keyBindings(key);
+    if (bindings.isEmpty())
+        return {};
+    // The view's own keys do what the items do; a key scheme in front of them may take the key for something else.
+    if (mKeyRouter && WMenuShortcuts::schemeTakes(WMenuShortcuts::activeScheme(), bindings.first()))
+        return {};
+    return bindings.first();
+}
+
+QMenu* WTextCanvas::createStandardContextMenu()
+{
+    auto* menu = new QMenu(this);
+    const bool selected = selectedRange().length > 0;
+    const QMimeData* clipboard = QApplication::clipboard()->mimeData();
+    const auto add = [&](const QString& title, QKeySequence::StandardKey key, bool enabled, auto&& slot) {
+        QAction* action = menu->addAction(title, this, slot);
+        action->setEnabled(enabled);
+        action->setShortcut(shownShortcut(key));
+        action->setShortcutVisibleInContextMenu(true);
+        return action;
+    };
+    add(tr("Undo"), QKeySequence::Undo, mEditable && canUndo(), [this] { undo(); });
+    add(tr("Redo"), QKeySequence::Redo, mEditable && canRedo(), [this] { redo(); });
+    menu->addSeparator();
+    add(tr("Cut"), QKeySequence::Cut, mEditable && selected, [this] { cut(); });
+    add(tr("Copy"), QKeySequence::Copy, selected, [this] { copy(); });
+    add(tr("Paste"), QKeySequence::Paste, mEditable && clipboard && WTextMime::textToInsert(*clipboard),
+        [this] { paste(); });
+    add(tr("Delete"), QKeySequence::Delete, mEditable && selected,
+        [this] { replaceCharactersInRange(selectedRange(), u""); });
+    menu->addSeparator();
+    add(tr("Select All"), QKeySequence::SelectAll, selectedRange().length < mStorage.length(), [this] { selectAll(); });
+    return menu;
+}
+
+void WTextCanvas::contextMenuEvent(QContextMenuEvent* event)
+{
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // From the keyboard the menu opens at the caret.
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                          ? event->globalPos()
+                          : viewport()->mapToGlobal(caretRect().bottomLeft());
+    menu->popup(at);
+    event->accept();
 }

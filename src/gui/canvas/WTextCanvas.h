@@ -4,7 +4,10 @@
 #include <QBasicTimer>
 #include <QClipboard>
 #include <QElapsedTimer>
+#include <QKeySequence>
+#include <QPoint>
 #include <QPointF>
+#include <QTextBoundaryFinder>
 
 #include <functional>
 #include <optional>
@@ -22,6 +25,8 @@
 // that a line of megabytes or a text of a hundred megabytes types as fast as a
 // short one. Every code unit of the text is kept and shown; those that would
 // not show as themselves are drawn as visible symbols.
+class QMenu;
+
 class WTextCanvas : public QAbstractScrollArea, public WTextViewPlatform, private WTextStorageListener {
     Q_OBJECT
 public:
@@ -84,6 +89,10 @@ public:
 
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
+    // The menu a right click shows: undo, the clipboard and select all, each
+    // enabled when it would do something. The caller owns it.
+    QMenu* createStandardContextMenu();
+
 signals:
     void textReplaced(WRange oldRange, uint32_t newLength);
     void editedChanged(bool edited);
@@ -105,8 +114,15 @@ protected:
     void focusOutEvent(QFocusEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
+    friend class WCanvasAccessible;
+
     // WTextStorageListener
     void textStorageDidReplaceCharacters(WTextStorage& storage, WRange oldRange, uint32_t newLength) override;
     void textStorageDidChangeAttributes(WTextStorage& storage, WRange range) override;
@@ -115,6 +131,8 @@ private:
     // caret after the new text and shows it.
     void edit(WRange range, std::u16string_view text, WUndoStack::Kind kind);
     bool refusesEdit() const;
+    // Replaces the characters in the storage and tells screen readers of it.
+    void replaceInStorage(WRange range, std::u16string_view text);
     // Tells of a change of isEdited() since it was last told.
     void noteEditedChange();
     void applyStep(const WUndoStep& step, bool backward);
@@ -123,6 +141,16 @@ private:
     uint32_t wordBoundary(uint32_t from, bool forward) const;
     uint32_t graphemeBoundary(uint32_t from, bool forward) const;
     void selectUnitAt(uint32_t position, int clicks);
+    // The segment (word, sentence) of position's line that position is in.
+    WRange segmentAround(uint32_t position, QTextBoundaryFinder::BoundaryType type) const;
+    // The position of the character drawn under a viewport point.
+    uint32_t characterAt(QPoint viewportPoint) const;
+    bool isInSelection(QPoint viewportPoint) const;
+    // The shortcut a menu item may show for key: none when the key scheme takes the key for itself.
+    QKeySequence shownShortcut(QKeySequence::StandardKey key) const;
+    void startDrag();
+    // Puts dropped text at position; own: from this view's drag, which a move takes from where it was.
+    void dropText(uint32_t position, std::u16string_view text, bool own, bool move);
     void ensureCaretVisible();
     void updateScrollBars();
     void updateWrapWidth();
@@ -166,4 +194,10 @@ private:
     QElapsedTimer mSinceDoubleClick;
     bool mDragging = false;
     KeyRouter mKeyRouter;
+    // A press inside the selection: a drag of it once the mouse moves far enough, else a click.
+    std::optional<QPoint> mDragPress;
+    WRange mDraggedRange;
+    bool mDroppedHere = false;  // the drag this view started ended in it
+    bool mDropAcceptable = false;
+    std::optional<uint32_t> mDropCaret;  // where a drag over the view would drop
 };
