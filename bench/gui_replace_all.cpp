@@ -14,7 +14,7 @@
 #include "app/WPresenter.h"
 #include "app/WQtPlatform.h"
 #include "document/MyDocument.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "search/WDocumentSearch.h"
 #include "search/WSearchServer.h"
 
@@ -46,7 +46,7 @@ void BM_ReplaceAllInWindow(benchmark::State& state)
     auto application = std::make_unique<WApplicationDel>(folder.filePath(QStringLiteral("Wexel.plist")));
     MyDocument* document = application->documentController().newDocument();
     document->textTypeMenuSelected(WTextHTML);
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     const std::u16string original = htmlText();
     view->loadString(original);
     document->validateColorSyntax();

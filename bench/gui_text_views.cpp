@@ -27,7 +27,7 @@
 #include "canvas/WTextCanvas.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentCore.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "syntax/WColorSyntaxServer.h"
 
 namespace {
@@ -133,7 +133,7 @@ void BM_Plain(benchmark::State& state, Kind kind, size_t bytes, bool wrap, int k
             kind == Kind::Japanese ? "Text file" : "HTML file", &error);
         document.windowControllerDidLoadNib();
         document.setWordWrapped(wrap);
-        WTextViewWidget* widget = document.textView();
+        WTextCanvas* widget = document.textView();
         widget->window()->resize(900, 700);
         widget->window()->show();
         settle();

@@ -25,7 +25,7 @@
 
 #include "document/MyDocument.h"
 #include "document/WIncompatibleCharactersPanel.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 
@@ -81,7 +81,7 @@ void typeInWindow(benchmark::State& state, bool withPanel) {
     }
     bytes.clear();
     document.windowControllerDidLoadNib();
-    WTextViewWidget* view = document.textView();
+    WTextCanvas* view = document.textView();
     view->window()->resize(900, 700);
     view->window()->show();
     for (int i = 0; i < 5; ++i) QCoreApplication::processEvents();

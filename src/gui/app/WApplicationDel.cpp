@@ -15,7 +15,7 @@
 #include "app/WRecentDocuments.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WApplicationMenus.h"
 #include "menus/WEditingMenus.h"
 #include "menus/WHelpMenu.h"
@@ -48,9 +48,9 @@ QAction* findItem(QMenu* menu, const QString& title)
 }
 
 // The text view with the keyboard focus, else the one of the current document.
-WTextViewWidget* targetTextView(WDocumentController& controller)
+WTextCanvas* targetTextView(WDocumentController& controller)
 {
-    if (auto* focused = qobject_cast<WTextViewWidget*>(QApplication::focusWidget()))
+    if (auto* focused = qobject_cast<WTextCanvas*>(QApplication::focusWidget()))
         return focused;
     MyDocument* document = controller.currentDocument();
     return document ? document->textView() : nullptr;
@@ -222,19 +222,19 @@ void WApplicationDel::buildMainMenu()
     add(file, tr("Quit"), QKeySequence::Quit, [controller] { controller->quitCommand(); });
 
     auto* edit = new QMenu(tr("&Edit"));
-    auto onView = [controller](void (WTextViewWidget::*method)()) {
+    auto onView = [controller](void (WTextCanvas::*method)()) {
         return [controller, method] {
-            if (WTextViewWidget* view = targetTextView(*controller))
+            if (WTextCanvas* view = targetTextView(*controller))
                 (view->*method)();
         };
     };
-    add(edit, tr("Undo"), QKeySequence::Undo, onView(&WTextViewWidget::undo));
-    add(edit, tr("Redo"), QKeySequence::Redo, onView(&WTextViewWidget::redo));
+    add(edit, tr("Undo"), QKeySequence::Undo, onView(&WTextCanvas::undo));
+    add(edit, tr("Redo"), QKeySequence::Redo, onView(&WTextCanvas::redo));
     edit->addSeparator();
-    add(edit, tr("Cut"), QKeySequence::Cut, onView(&WTextViewWidget::cut));
-    add(edit, tr("Copy"), QKeySequence::Copy, onView(&WTextViewWidget::copy));
-    add(edit, tr("Paste"), QKeySequence::Paste, onView(&WTextViewWidget::paste));
-    add(edit, tr("Select All"), QKeySequence::SelectAll, onView(&WTextViewWidget::selectAll));
+    add(edit, tr("Cut"), QKeySequence::Cut, onView(&WTextCanvas::cut));
+    add(edit, tr("Copy"), QKeySequence::Copy, onView(&WTextCanvas::copy));
+    add(edit, tr("Paste"), QKeySequence::Paste, onView(&WTextCanvas::paste));
+    add(edit, tr("Select All"), QKeySequence::SelectAll, onView(&WTextCanvas::selectAll));
     edit->addSeparator();
     add(edit, tr("Go to Line…"), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { showGotoLineWindow(); });
     WDocumentSearch::addFindMenu(edit, *controller);

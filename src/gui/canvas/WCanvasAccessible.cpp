@@ -4,19 +4,10 @@
 
 #include <algorithm>
 
+#include "app/WQtStrings.h"
 #include "canvas/WTextCanvas.h"
 
 namespace {
-
-QString qstringOf(std::u16string_view text)
-{
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
-
-std::u16string_view unitsOf(const QString& text)
-{
-    return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
-}
 
 QAccessibleInterface* canvasInterface(const QString& key, QObject* object)
 {
@@ -70,13 +61,13 @@ void WCanvasAccessible::textReplaced(WTextCanvas* canvas, uint32_t location, std
         return;
     const int at = static_cast<int>(location);
     if (removed.empty()) {
-        QAccessibleTextInsertEvent event(canvas, at, qstringOf(inserted));
+        QAccessibleTextInsertEvent event(canvas, at, wqt::toQString(inserted));
         QAccessible::updateAccessibility(&event);
     } else if (inserted.empty()) {
-        QAccessibleTextRemoveEvent event(canvas, at, qstringOf(removed));
+        QAccessibleTextRemoveEvent event(canvas, at, wqt::toQString(removed));
         QAccessible::updateAccessibility(&event);
     } else {
-        QAccessibleTextUpdateEvent event(canvas, at, qstringOf(removed), qstringOf(inserted));
+        QAccessibleTextUpdateEvent event(canvas, at, wqt::toQString(removed), wqt::toQString(inserted));
         QAccessible::updateAccessibility(&event);
     }
 }
@@ -162,7 +153,7 @@ QString WCanvasAccessible::text(int startOffset, int endOffset) const
 {
     const uint32_t start = clamped(startOffset);
     const uint32_t end = std::max(start, clamped(endOffset));
-    return qstringOf(std::u16string_view(canvas()->string()).substr(start, end - start));
+    return wqt::toQString(std::u16string_view(canvas()->string()).substr(start, end - start));
 }
 
 int WCanvasAccessible::characterCount() const
@@ -306,5 +297,5 @@ void WCanvasAccessible::replaceText(int startOffset, int endOffset, const QStrin
 {
     const uint32_t start = clamped(std::min(startOffset, endOffset));
     const uint32_t end = clamped(std::max(startOffset, endOffset));
-    canvas()->replaceCharactersInRange({start, end - start}, unitsOf(text));
+    canvas()->replaceCharactersInRange({start, end - start}, wqt::unitsOf(text));
 }

@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <map>
 
+#include "app/WQtStrings.h"
 #include "canvas/WCanvasAccessible.h"
 #include "editor/WTextMime.h"
 #include "menus/WMenuShortcuts.h"
@@ -29,17 +30,14 @@ namespace {
 
 // The gap between the viewport's left edge and the text.
 constexpr int kMargin = 4;
+// Columns of the average character between two tab stops.
+constexpr int kTabColumns = 4;
 // How many units the background word wrap handles between two looks at the events.
 constexpr uint32_t kWrapSlice = 256 * 1024;
 // How far around the caret the text is looked at for character and word
 // boundaries, and handed to an input method as the surrounding text.
 constexpr uint32_t kBoundaryWindow = 256;
 constexpr uint32_t kSurroundingWindow = 512;
-
-QString qstringOf(std::u16string_view text)
-{
-    return QString(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-}
 
 bool isWordUnit(char16_t c)
 {
@@ -79,6 +77,8 @@ const std::map<std::string, Action, std::less<>>& standardActions()
         {"deleteToEndOfParagraph:", [](WTextCanvas& v) { v.deleteTo(Move::LineEnd); }},
         {"insertTab:", [](WTextCanvas& v) { v.insertText(u"\t"); }},
         {"insertNewline:", [](WTextCanvas& v) { v.insertText(u"\r"); }},
+        {"uppercaseWord:", [](WTextCanvas& v) { v.changeWordCase(true); }},
+        {"lowercaseWord:", [](WTextCanvas& v) { v.changeWordCase(false); }},
     };
     return actions;
 }
@@ -95,7 +95,7 @@ WTextCanvas::WTextCanvas(QWidget* parent)
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
     verticalScrollBar()->setSingleStep(1);
-    setTextFont(QFontDatabase::systemFont(QFontDatabase::FixedFont), 4);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     viewport()->setAcceptDrops(true);
     WCanvasAccessible::watch(this);
 }
@@ -117,6 +117,8 @@ void WTextCanvas::textStorageDidReplaceCharacters(WTextStorage&, WRange oldRange
             return position - oldRange.length + newLength;
         return oldRange.location + newLength;
     };
+    const WRange selectionBefore = selectedRange();
+    const uint32_t caretBefore = mCaret;
     mCaret = follow(mCaret);
     mAnchor = follow(mAnchor);
     if (mTopLine >= mLayout.lines().lineCount()) {
@@ -127,7 +129,23 @@ void WTextCanvas::textStorageDidReplaceCharacters(WTextStorage&, WRange oldRange
         mWrapLater.start(0, this);
     updateScrollBars();
     viewport()->update();
-    emit textReplaced(oldRange, newLength);
+    // The others who listen to the storage (the colouring) must have heard of the
+    // edit before anyone hears of it from the view.
+    mHeard.push_back({oldRange, newLength, caretBefore, selectionBefore});
+    if (!mEditingStorage)
+        tellOfEdits();
+}
+
+void WTextCanvas::tellOfEdits()
+{
+    for (const HeardEdit& heard : std::exchange(mHeard, {})) {
+        emit textReplaced(heard.oldRange, heard.newLength);
+        // The caret carried along by the edit has moved as much as one moved by hand.
+        if (mCaret != heard.caretBefore)
+            emit cursorPositionChanged();
+        if (selectedRange() != heard.selectionBefore)
+            emit selectionChanged();
+    }
 }
 
 void WTextCanvas::textStorageDidChangeAttributes(WTextStorage&, WRange range)
@@ -164,13 +182,14 @@ void WTextCanvas::edit(WRange range, std::u16string_view text, WUndoStack::Kind 
 void WTextCanvas::replaceInStorage(WRange range, std::u16string_view text)
 {
     // The removed text is kept only for a screen reader that listens.
-    if (!QAccessible::isActive()) {
-        mStorage.replaceCharactersInRange(range, text);
-        return;
-    }
-    const std::u16string removed = mStorage.string().substr(range.location, range.length);
+    const bool reader = QAccessible::isActive();
+    const std::u16string removed = reader ? mStorage.string().substr(range.location, range.length) : std::u16string();
+    mEditingStorage = true;
     mStorage.replaceCharactersInRange(range, text);
-    WCanvasAccessible::textReplaced(this, range.location, removed, text);
+    mEditingStorage = false;
+    if (reader)
+        WCanvasAccessible::textReplaced(this, range.location, removed, text);
+    tellOfEdits();
 }
 
 void WTextCanvas::insertText(std::u16string_view text)
@@ -178,6 +197,33 @@ void WTextCanvas::insertText(std::u16string_view text)
     if (refusesEdit())
         return;
     edit(selectedRange(), text, WUndoStack::Kind::Typing);
+}
+
+void WTextCanvas::changeWordCase(bool upper)
+{
+    if (refusesEdit())
+        return;
+    WRange range = selectedRange();
+    const bool hadSelection = range.length > 0;
+    if (!hadSelection) {
+        const std::u16string& text = mStorage.string();
+        const bool inWord = mCaret < text.size() && isWordUnit(text[mCaret]);
+        const bool afterWord = mCaret > 0 && isWordUnit(text[mCaret - 1]);
+        if (!inWord && !afterWord)
+            return;
+        const uint32_t start = afterWord ? wordBoundary(mCaret, false) : mCaret;
+        const uint32_t end = inWord ? wordBoundary(mCaret, true) : mCaret;
+        range = {start, end - start};
+    }
+    const QString original = wqt::toQString(std::u16string_view(mStorage.string()).substr(range.location, range.length));
+    const QString changed = upper ? original.toUpper() : original.toLower();
+    if (changed != original) {
+        mUndo.closeStep();
+        edit(range, wqt::unitsOf(changed), WUndoStack::Kind::Other);
+    }
+    const auto end = range.location + static_cast<uint32_t>(changed.size());
+    // A selection stays on the changed words; otherwise the caret goes past the word.
+    setSelection(hadSelection ? range.location : end, end);
 }
 
 void WTextCanvas::replaceCharactersInRange(WRange range, std::u16string_view text)
@@ -192,14 +238,10 @@ void WTextCanvas::replaceCharactersInRange(WRange range, std::u16string_view tex
 void WTextCanvas::setString(std::u16string_view text)
 {
     replaceCharactersInRange({0, mStorage.length()}, text);
+    setSelection(0, 0);
 }
 
-void WTextCanvas::loadString(std::u16string_view text)
-{
-    loadString(std::u16string(text));
-}
-
-void WTextCanvas::loadString(std::u16string&& text)
+void WTextCanvas::loadString(std::u16string text)
 {
     mLayout.clearPreedit();
     mPreedit.clear();
@@ -331,7 +373,7 @@ uint32_t WTextCanvas::graphemeBoundary(uint32_t from, bool forward) const
         return from > 0 ? from - 1 : 0;
     const uint32_t windowStart = std::max(start, from > kBoundaryWindow ? from - kBoundaryWindow : 0);
     const uint32_t windowEnd = std::min(end, from + kBoundaryWindow);
-    const QString window = qstringOf(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart));
+    const QString window = wqt::toQString(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart));
     QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, window);
     finder.setPosition(static_cast<qsizetype>(from - windowStart));
     const qsizetype next = forward ? finder.toNextBoundary() : finder.toPreviousBoundary();
@@ -353,7 +395,7 @@ uint32_t WTextCanvas::wordBoundary(uint32_t from, bool forward) const
         const uint32_t windowStart = position;
         const uint32_t windowEnd = std::min(end, position + kBoundaryWindow);
         QTextBoundaryFinder finder(QTextBoundaryFinder::Word,
-                                   qstringOf(std::u16string_view(text).substr(windowStart, windowEnd - windowStart)));
+                                   wqt::toQString(std::u16string_view(text).substr(windowStart, windowEnd - windowStart)));
         const qsizetype next = finder.toNextBoundary();
         return next < 0 ? windowEnd : windowStart + static_cast<uint32_t>(next);
     }
@@ -363,7 +405,7 @@ uint32_t WTextCanvas::wordBoundary(uint32_t from, bool forward) const
     const uint32_t start = lines.lineStart(lines.lineOfPosition(position));
     const uint32_t windowStart = std::max(start, position > kBoundaryWindow ? position - kBoundaryWindow : 0);
     QTextBoundaryFinder finder(QTextBoundaryFinder::Word,
-                               qstringOf(std::u16string_view(text).substr(windowStart, position - windowStart)));
+                               wqt::toQString(std::u16string_view(text).substr(windowStart, position - windowStart)));
     finder.toEnd();
     const qsizetype previous = finder.toPreviousBoundary();
     return previous < 0 ? windowStart : windowStart + static_cast<uint32_t>(previous);
@@ -461,7 +503,15 @@ void WTextCanvas::deleteTo(Move move)
         WPlatform::shared().beep();
         return;
     }
-    edit(range, u"", WUndoStack::Kind::Deleting);
+    // Deleting character by character is one undo step; a word, a line or a
+    // selection deleted at once is a step of its own.
+    if (move == Move::Backward || move == Move::Forward) {
+        edit(range, u"", WUndoStack::Kind::Deleting);
+        return;
+    }
+    mUndo.closeStep();
+    edit(range, u"", WUndoStack::Kind::Other);
+    mUndo.closeStep();
 }
 
 void WTextCanvas::selectUnitAt(uint32_t position, int clicks)
@@ -487,7 +537,7 @@ WRange WTextCanvas::segmentAround(uint32_t position, QTextBoundaryFinder::Bounda
     const uint32_t end = lines.lineEnd(line);
     const uint32_t windowStart = std::max(start, position > kBoundaryWindow ? position - kBoundaryWindow : 0);
     const uint32_t windowEnd = std::min(end, position + kBoundaryWindow);
-    QTextBoundaryFinder finder(type, qstringOf(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart)));
+    QTextBoundaryFinder finder(type, wqt::toQString(std::u16string_view(mStorage.string()).substr(windowStart, windowEnd - windowStart)));
     finder.setPosition(static_cast<qsizetype>(position - windowStart));
     qsizetype from = finder.isAtBoundary() ? finder.position() : finder.toPreviousBoundary();
     finder.setPosition(static_cast<qsizetype>(position - windowStart));
@@ -679,9 +729,9 @@ void WTextCanvas::updateWrapWidth()
     viewport()->update();
 }
 
-void WTextCanvas::setTextFont(const QFont& font, int tabColumns)
+void WTextCanvas::fontChanged()
 {
-    mLayout.setFont(font, tabColumns);
+    mLayout.setFont(font(), kTabColumns);
     if (mLayout.wraps())
         mWrapLater.start(0, this);
     updateScrollBars();
@@ -810,6 +860,8 @@ void WTextCanvas::changeEvent(QEvent* event)
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::PaletteChange)
         viewport()->update();
+    else if (event->type() == QEvent::FontChange)
+        fontChanged();
 }
 
 // ---- keys ----
@@ -874,7 +926,7 @@ void WTextCanvas::keyPressEvent(QKeyEvent* event)
     const bool typed = !text.isEmpty() && !(event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier)) &&
                        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x20 && c.unicode() != 0x7F; });
     if (typed) {
-        insertText(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())));
+        insertText(wqt::unitsOf(text));
         return;
     }
     event->ignore();
@@ -899,7 +951,7 @@ void WTextCanvas::inputMethodEvent(QInputMethodEvent* event)
         }
         mLayout.clearPreedit();
         mPreedit.clear();
-        edit(range, std::u16string_view(reinterpret_cast<const char16_t*>(commit.utf16()), static_cast<size_t>(commit.size())),
+        edit(range, wqt::unitsOf(commit),
              WUndoStack::Kind::Typing);
     }
     const QString preedit = event->preeditString();
@@ -942,13 +994,13 @@ QVariant WTextCanvas::inputMethodQuery(Qt::InputMethodQuery query) const
         return anchor.toRect().translated(viewport()->pos());
     }
     case Qt::ImSurroundingText:
-        return qstringOf(std::u16string_view(mStorage.string()).substr(start, end - start));
+        return wqt::toQString(std::u16string_view(mStorage.string()).substr(start, end - start));
     case Qt::ImCursorPosition: return static_cast<int>(mCaret - start);
     case Qt::ImAnchorPosition:
         return static_cast<int>(std::clamp(mAnchor, start, end) - start);
     case Qt::ImCurrentSelection: {
         const WRange selection = selectedRange();
-        return qstringOf(std::u16string_view(mStorage.string()).substr(selection.location,
+        return wqt::toQString(std::u16string_view(mStorage.string()).substr(selection.location,
                                                                        std::min<uint32_t>(selection.length, 4096)));
     }
     case Qt::ImAbsolutePosition: return static_cast<qlonglong>(mCaret);

@@ -12,6 +12,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "canvas/WCanvasLayout.h"
@@ -54,8 +55,7 @@ public:
     // Replaces the characters of range outside the typing path, as one undo step.
     void replaceCharactersInRange(WRange range, std::u16string_view text);
     // Puts a freshly loaded text in, with an empty undo history and unedited.
-    void loadString(std::u16string_view text);
-    void loadString(std::u16string&& text);
+    void loadString(std::u16string text);
 
     bool isEdited() const { return mMarkedEdited || !mUndo.isAtSavedPoint(); }
     void setEdited(bool edited);
@@ -67,12 +67,13 @@ public:
     void cut();
     void paste();
     void selectAll();
+    // Upper- or lower-cases the selected text, or the word at the caret.
+    void changeWordCase(bool upper);
 
     void setEditable(bool editable) { mEditable = editable; }
     bool isEditable() const { return mEditable; }
     void setWordWrap(bool wrap);
     bool wordWrap() const { return mWordWrap; }
-    void setTextFont(const QFont& font, int tabColumns);
 
     // Moves the caret (extend: the selection's other end stays).
     void moveCaret(Move move, bool extend);
@@ -131,10 +132,14 @@ private:
     // caret after the new text and shows it.
     void edit(WRange range, std::u16string_view text, WUndoStack::Kind kind);
     bool refusesEdit() const;
-    // Replaces the characters in the storage and tells screen readers of it.
-    void replaceInStorage(WRange range, std::u16string_view text);
     // Tells of a change of isEdited() since it was last told.
     void noteEditedChange();
+    // Every change of the text goes through here: it tells screen readers, and
+    // tells of the change only after every listener of the storage heard of it.
+    void replaceInStorage(WRange range, std::u16string_view text);
+    void tellOfEdits();
+    // The text takes the widget's font, with its tab stops.
+    void fontChanged();
     void applyStep(const WUndoStep& step, bool backward);
     void setSelection(uint32_t anchor, uint32_t caret, bool keepGoalX = false);
     uint32_t target(Move move, uint32_t from);
@@ -171,6 +176,15 @@ private:
     bool mWasEdited = false;
     // Edited by say-so (setEdited) whatever the undo history says, until saved.
     bool mMarkedEdited = false;
+    // Edits the storage told of that the view has not told of yet.
+    struct HeardEdit {
+        WRange oldRange;
+        uint32_t newLength;
+        uint32_t caretBefore;
+        WRange selectionBefore;
+    };
+    std::vector<HeardEdit> mHeard;
+    bool mEditingStorage = false;
     uint32_t mAnchor = 0;
     uint32_t mCaret = 0;
     std::optional<double> mGoalX;  // where Up and Down aim, kept over a run of them

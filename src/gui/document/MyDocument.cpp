@@ -24,7 +24,7 @@
 #include "document/WIncompatibleCharactersPanel.h"
 #include "document/WMessageBar.h"
 #include "editor/WTextViewController.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WDocumentMenuResponder.h"
 #include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
@@ -118,10 +118,10 @@ void MyDocument::windowControllerDidLoadNib()
             [this](int index) { setReturnCodeType(myReturnCodePopupButton->itemData(index).toInt()); });
     connect(myTextTypePopupButton, &QComboBox::activated, this,
             [this](int index) { textTypeMenuSelected(myTextTypePopupButton->itemData(index).toInt()); });
-    connect(myTextView, &WTextViewWidget::textReplaced, this, &MyDocument::textDidChange);
-    connect(myTextView, &QPlainTextEdit::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
-    connect(myTextView, &QPlainTextEdit::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
-    connect(myTextView, &WTextViewWidget::editedChanged, this, &MyDocument::updateWindowTitle);
+    connect(myTextView, &WTextCanvas::textReplaced, this, &MyDocument::textDidChange);
+    connect(myTextView, &WTextCanvas::cursorPositionChanged, this, &MyDocument::textViewDidChangeSelection);
+    connect(myTextView, &WTextCanvas::selectionChanged, this, &MyDocument::textViewDidChangeSelection);
+    connect(myTextView, &WTextCanvas::editedChanged, this, &MyDocument::updateWindowTitle);
     connect(myWindow, &WDocumentWindow::becameMain, this, [this] {
         validateMenus();
         checkFileOnDisk();
@@ -149,7 +149,7 @@ void MyDocument::windowControllerDidLoadNib()
     if (!mBufString) {
         myTextView->loadString(u"");
     } else {
-        myTextView->loadString(*mBufString);
+        myTextView->loadString(std::move(*mBufString));
         myTextView->setSelectedRange(storedSelection());
         mBufString.reset();
     }
@@ -335,7 +335,7 @@ bool MyDocument::revertToSavedFromFile(const QString& path, const QString& typeN
     if (!bytes->empty())
         mDocumentEncoding = opened->encoding;
     mReturnCodeType = opened->returnCodeType;
-    myTextView->loadString(opened->text);
+    myTextView->loadString(std::move(opened->text));
     myTextView->setSelectedRange({0, 0});
     recordFileIdentity();
     if (opened->undecodable) {
@@ -525,7 +525,7 @@ void MyDocument::setWordWrapped(bool wrapped)
 {
     mWordWrap = wrapped;
     if (myTextView)
-        myTextView->setLineWrapMode(wrapped ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+        myTextView->setWordWrap(wrapped);
 }
 
 QFont MyDocument::textViewFont() const

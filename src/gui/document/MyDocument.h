@@ -30,8 +30,7 @@ class WDocumentWindow;
 class WIncompatibleCharactersPanel;
 class WMenuItem;
 class WMessageBar;
-class WSyntaxHighlighter;
-class WTextViewWidget;
+class WTextCanvas;
 
 // One open file, or one new text, with its window. The text in the window is
 // always in CR form; opening remembers the file's encoding and line-ending
@@ -145,7 +144,7 @@ public:
     bool isDocumentEdited() const;
 
     WDocumentWindow* window() const { return myWindow; }
-    WTextViewWidget* textView() const { return myTextView; }
+    WTextCanvas* textView() const { return myTextView; }
 
     // The document type name ("HTML file", ...) that a file's name stands for.
     static QString documentTypeNameForFile(const QString& path);
@@ -212,7 +211,7 @@ private:
     void keepMyText();
 
     // Outlets of the window.
-    WTextViewWidget* myTextView = nullptr;
+    WTextCanvas* myTextView = nullptr;
     QComboBox* myCharacterCodePopupButton = nullptr;
     QComboBox* myReturnCodePopupButton = nullptr;
     QComboBox* myTextTypePopupButton = nullptr;
@@ -225,7 +224,6 @@ private:
 
     std::optional<std::u16string> mBufString;  // the loaded text, until the window takes it
     std::unique_ptr<WColorSyntaxServer> mColorSyntaxServer;  // made anew by adjustDocumentSettings
-    WSyntaxHighlighter* mHighlighter = nullptr;              // owned by the text view's QTextDocument
     WRange mSelectedRange;  // where the text of the last edit now lies
     uint32_t mDocumentEncoding = WShiftJISEncoding;
     WReturnCodeType mReturnCodeType = WCR_type;

@@ -3,9 +3,8 @@
 // recolouring after loads and edits.
 #include "app/WApplicationDel.h"
 #include "document/MyDocument.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "prefs/WPrefsServer.h"
-#include "syntax/WSyntaxHighlighter.h"
 
 namespace {
 
@@ -29,7 +28,6 @@ void MyDocument::adjustDocumentSettings() {
     WTextStorage& storage = myTextView->textStorage();
     mColorSyntaxServer.reset();
     mColorSyntaxServer = WColorSyntaxServer::colorSyntaxServerWithTextStorage(&storage, mTextType);
-    if (!mHighlighter) mHighlighter = new WSyntaxHighlighter(myTextView->document(), &storage);
 
     const WModeSettings* settings = mColorSyntaxServer->settings();
     if (!settings) return;

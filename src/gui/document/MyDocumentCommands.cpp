@@ -12,7 +12,7 @@
 #include "document/WBrowserLauncher.h"
 #include "document/WDocumentWindow.h"
 #include "document/WTextInformation.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
 #include "prefs/WPrefsServer.h"

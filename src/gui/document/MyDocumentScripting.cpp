@@ -5,22 +5,11 @@
 #include <limits>
 
 #include "document/MyDocument.h"
-#include "editor/WStandInCharacters.h"
-#include "editor/WTextViewWidget.h"
+#include "app/WQtStrings.h"
+#include "canvas/WTextCanvas.h"
 #include "text/WStringUtils.h"
 
-namespace {
-// Every code unit as it is: no byte-order guessing from a leading mark.
-QString toQString(std::u16string_view text)
-{
-    return WStandInCharacters::toQString(text);
-}
-
-std::u16string_view toView(const QString& text)
-{
-    return WStandInCharacters::toView(text);
-}
-}  // namespace
+using wqt::toQString;
 
 QString MyDocument::encoding() const
 {
@@ -120,7 +109,7 @@ void MyDocument::setSelectedtext(const QString& text)
 {
     const WRange selection = selectedrange();
     // Line ends of any kind become the text's own CR.
-    const std::u16string replacement = WStringUtils::convertReturnsToCR(toView(text));
+    const std::u16string replacement = WStringUtils::convertReturnsToCR(wqt::unitsOf(text));
     myTextView->replaceCharactersInRange(selection, replacement);
     myTextView->setSelectedRange({selection.location, static_cast<uint32_t>(replacement.size())});
 }

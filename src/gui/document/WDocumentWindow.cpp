@@ -9,7 +9,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 QComboBox* makePopup(QWidget* parent, const QString& toolTip, const QStringList& titles)
@@ -62,7 +62,7 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     row->addWidget(new QLabel(tr("Line"), bar));
     row->addWidget(mLineNumberView);
 
-    mTextView = new WTextViewWidget(central);
+    mTextView = new WTextCanvas(central);
     column->addWidget(bar);
     column->addWidget(mTextView, 1);
     setCentralWidget(central);
@@ -71,7 +71,7 @@ WDocumentWindow::WDocumentWindow(QWidget* parent)
     mCaretPosition->setObjectName(QStringLiteral("caretPosition"));
     statusBar()->addPermanentWidget(mCaretPosition);
     setCaretPosition(1, 1);
-    connect(mTextView, &QPlainTextEdit::cursorPositionChanged, statusBar(), &QStatusBar::clearMessage);
+    connect(mTextView, &WTextCanvas::cursorPositionChanged, statusBar(), &QStatusBar::clearMessage);
 }
 
 void WDocumentWindow::showStatusMessage(const QString& message)

@@ -11,7 +11,7 @@ class QLineEdit;
 class QMenuBar;
 class QToolButton;
 class QVBoxLayout;
-class WTextViewWidget;
+class WTextCanvas;
 
 // A document's window: the bar with the character-code, line-ending and
 // text-type pop-ups and the line-number field, and the text view beneath it.
@@ -21,7 +21,7 @@ class WDocumentWindow : public QMainWindow {
 public:
     explicit WDocumentWindow(QWidget* parent = nullptr);
 
-    WTextViewWidget* textView() const { return mTextView; }
+    WTextCanvas* textView() const { return mTextView; }
     QComboBox* characterCodePopupButton() const { return mCharacterCodePopup; }
     QComboBox* returnCodePopupButton() const { return mReturnCodePopup; }
     QComboBox* textTypePopupButton() const { return mTextTypePopup; }
@@ -53,7 +53,7 @@ protected:
 
 private:
     QVBoxLayout* mColumn;
-    WTextViewWidget* mTextView;
+    WTextCanvas* mTextView;
     QComboBox* mCharacterCodePopup;
     QComboBox* mReturnCodePopup;
     QComboBox* mTextTypePopup;

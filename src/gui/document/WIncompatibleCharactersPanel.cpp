@@ -10,7 +10,7 @@
 #include <QtConcurrent/QtConcurrentRun>
 
 #include "document/WDocumentData.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ QString characters(size_t count)
 
 }  // namespace
 
-WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* textView, QToolButton* indicator,
+WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextCanvas* textView, QToolButton* indicator,
                                                            EncodingSource encoding, QWidget* parent)
     : QDockWidget(tr("Incompatible Characters"), parent),
       mTextView(textView),
@@ -59,7 +59,7 @@ WIncompatibleCharactersPanel::WIncompatibleCharactersPanel(WTextViewWidget* text
     mDelay->setInterval(kQuietMilliseconds);
     connect(mDelay, &QTimer::timeout, this, &WIncompatibleCharactersPanel::start);
     connect(&mWatcher, &QFutureWatcherBase::finished, this, &WIncompatibleCharactersPanel::finished);
-    connect(mTextView, &WTextViewWidget::textReplaced, this, [this] { mDelay->start(); });
+    connect(mTextView, &WTextCanvas::textReplaced, this, [this] { mDelay->start(); });
     connect(mList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item)
             selectRow(mList->indexOfTopLevelItem(item));

@@ -12,7 +12,7 @@ class QLabel;
 class QToolButton;
 class QTreeWidget;
 class QTimer;
-class WTextViewWidget;
+class WTextCanvas;
 
 // The characters of a document that its encoding cannot hold, or holds only
 // as another character, listed at the bottom of its window; choosing a row
@@ -25,7 +25,7 @@ class WIncompatibleCharactersPanel : public QDockWidget {
 public:
     using EncodingSource = std::function<WStringEncoding()>;
 
-    WIncompatibleCharactersPanel(WTextViewWidget* textView, QToolButton* indicator, EncodingSource encoding,
+    WIncompatibleCharactersPanel(WTextCanvas* textView, QToolButton* indicator, EncodingSource encoding,
                                  QWidget* parent);
     ~WIncompatibleCharactersPanel() override;
 
@@ -53,7 +53,7 @@ private:
     void present(std::vector<WCharacterProblem> problems);
     void selectRow(int row);
 
-    WTextViewWidget* mTextView;
+    WTextCanvas* mTextView;
     QToolButton* mIndicator;
     EncodingSource mEncoding;
     SavedForm mSavedForm = nullptr;

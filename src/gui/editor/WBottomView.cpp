@@ -8,9 +8,9 @@
 #include <memory>
 
 #include "editor/WNavigator.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
-WBottomView::WBottomView(WTextViewWidget* textView, TextTypeProvider textType, QWidget* parent)
+WBottomView::WBottomView(WTextCanvas* textView, TextTypeProvider textType, QWidget* parent)
     : QWidget(parent), myTextView(textView), mTextType(std::move(textType))
 {
     setToolTip(tr("Definitions in the text"));
@@ -39,7 +39,7 @@ QMenu* WBottomView::menuForEvent()
         title.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = menu->addAction(title);
         const WRange range = item.range;
-        QPointer<WTextViewWidget> view = myTextView;
+        QPointer<WTextCanvas> view = myTextView;
         connect(action, &QAction::triggered, this, [view, range] {
             if (!view)
                 return;

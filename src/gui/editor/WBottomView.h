@@ -6,7 +6,7 @@
 #include <functional>
 
 class QMenu;
-class WTextViewWidget;
+class WTextCanvas;
 
 // The strip beneath the text. Its menu (on a secondary click, or any click)
 // lists the definitions of the current text, or says there are none; choosing
@@ -16,7 +16,7 @@ class WBottomView : public QWidget {
 public:
     using TextTypeProvider = std::function<int32_t()>;
 
-    WBottomView(WTextViewWidget* textView, TextTypeProvider textType, QWidget* parent = nullptr);
+    WBottomView(WTextCanvas* textView, TextTypeProvider textType, QWidget* parent = nullptr);
 
     // The navigator menu for the text as it is now; the caller owns it.
     QMenu* menuForEvent();
@@ -31,6 +31,6 @@ protected:
 private:
     void showMenu(const QPoint& globalPosition);
 
-    QPointer<WTextViewWidget> myTextView;
+    QPointer<WTextCanvas> myTextView;
     TextTypeProvider mTextType;
 };

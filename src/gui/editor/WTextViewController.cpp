@@ -13,8 +13,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WBottomView.h"
-#include "editor/WStandardActions.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenu.h"
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuRenderer.h"
@@ -52,10 +51,9 @@ bool isModifierKey(int key)
 
 }  // namespace
 
-WTextViewController::WTextViewController(WTextViewWidget* widget, WTextView::Hooks hooks)
+WTextViewController::WTextViewController(WTextCanvas* widget, WTextView::Hooks hooks)
     : QObject(widget), mWidget(widget), mTextView(*widget, std::move(hooks))
 {
-    WStandardActions::registerAll();
     widget->setKeyRouter([this](QKeyEvent* event) { return routeKey(event); });
     widget->installEventFilter(this);
     widget->viewport()->installEventFilter(this);
@@ -74,7 +72,7 @@ WTextViewController::~WTextViewController()
 
 WTextViewController* WTextViewController::installInDocument(MyDocument& document)
 {
-    WTextViewWidget* widget = document.textView();
+    WTextCanvas* widget = document.textView();
     if (!widget)
         return nullptr;
     WTextView::Hooks hooks;
@@ -108,7 +106,7 @@ WTextViewController* WTextViewController::installInDocument(MyDocument& document
     return controller;
 }
 
-WTextViewController* WTextViewController::controllerOf(const WTextViewWidget* widget)
+WTextViewController* WTextViewController::controllerOf(const WTextCanvas* widget)
 {
     return widget ? widget->findChild<WTextViewController*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
 }

@@ -17,7 +17,7 @@ class QWidget;
 class MyDocument;
 class WMenu;
 class WMenuItem;
-class WTextViewWidget;
+class WTextCanvas;
 
 // Joins a text widget to the editing commands: keys go through the active
 // key scheme before Qt's handling and before any menu shortcut, drags and
@@ -27,7 +27,7 @@ class WTextViewWidget;
 class WTextViewController : public QObject {
     Q_OBJECT
 public:
-    WTextViewController(WTextViewWidget* widget, WTextView::Hooks hooks);
+    WTextViewController(WTextCanvas* widget, WTextView::Hooks hooks);
     ~WTextViewController() override;
 
     // Wires a document's window: the controller on its text view (scheme and
@@ -37,10 +37,10 @@ public:
     static WTextViewController* installInDocument(MyDocument& document);
 
     // The controller of a text widget, or null when it has none.
-    static WTextViewController* controllerOf(const WTextViewWidget* widget);
+    static WTextViewController* controllerOf(const WTextCanvas* widget);
 
     WTextView& textView() { return mTextView; }
-    WTextViewWidget* widget() const { return mWidget; }
+    WTextCanvas* widget() const { return mWidget; }
 
     // The key as the schemes see it; nothing for keys that only change modifiers.
     static std::optional<WKeyEvent> keyEventFor(const QKeyEvent& event);
@@ -55,7 +55,7 @@ protected:
 private:
     bool routeKey(QKeyEvent* event);
 
-    QPointer<WTextViewWidget> mWidget;
+    QPointer<WTextCanvas> mWidget;
     WTextView mTextView;
 
     // The answer given while Qt asked whether a key overrides shortcuts; the

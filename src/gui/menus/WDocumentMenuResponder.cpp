@@ -6,7 +6,7 @@
 #include "app/WDocumentController.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuUtils.h"
 #include "menus/WAddonExecution.h"
@@ -107,7 +107,7 @@ void WDocumentMenuResponder::executeScript(WMenuItem* sender)
     // keep copies, and look again afterwards.
     const std::filesystem::path addon = *sender->attachedPath();
     QPointer<MyDocument> document(mDocument);
-    QPointer<WTextViewWidget> view(mDocument->textView());
+    QPointer<WTextCanvas> view(mDocument->textView());
     if (WPlatform::shared().isShiftKeyDown()) {
         // Shift opens the add-on itself for editing instead of running it.
         if (WApplicationDel* application = WApplicationDel::shared())

@@ -14,7 +14,7 @@
 #include "document/WDocumentWindow.h"
 #include "editor/WTextView.h"
 #include "editor/WTextViewController.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuRenderer.h"
 #include "platform/WPlatform.h"
@@ -89,7 +89,7 @@ std::filesystem::path toPath(const QString& file)
     return std::filesystem::path(file.toStdString());
 }
 
-WTextView* editingCommandsOf(WTextViewWidget* widget)
+WTextView* editingCommandsOf(WTextCanvas* widget)
 {
     WTextViewController* controller = WTextViewController::controllerOf(widget);
     return controller ? &controller->textView() : nullptr;
@@ -199,9 +199,9 @@ MyDocument* WEditingMenus::targetDocument() const
     return mController->currentDocument();
 }
 
-WTextViewWidget* WEditingMenus::targetWidget() const
+WTextCanvas* WEditingMenus::targetWidget() const
 {
-    if (auto* focused = qobject_cast<WTextViewWidget*>(QApplication::focusWidget()))
+    if (auto* focused = qobject_cast<WTextCanvas*>(QApplication::focusWidget()))
         return focused;
     MyDocument* document = targetDocument();
     return document ? document->textView() : nullptr;
@@ -231,8 +231,8 @@ bool WEditingMenus::validateMenuItem(WMenuItem& item)
         return document != nullptr;
     }
     // Insertions need a text that may be changed.
-    WTextViewWidget* widget = targetWidget();
-    return widget && !widget->isReadOnly() && editingCommandsOf(widget);
+    WTextCanvas* widget = targetWidget();
+    return widget && widget->isEditable() && editingCommandsOf(widget);
 }
 
 bool WEditingMenus::tryToPerform(std::string_view action, WMenuItem*)
@@ -259,7 +259,7 @@ bool WEditingMenus::tryToPerform(std::string_view action, WMenuItem*)
 void WEditingMenus::showColorPanel()
 {
     MyDocument* document = targetDocument();
-    WTextViewWidget* widget = document ? document->textView() : nullptr;
+    WTextCanvas* widget = document ? document->textView() : nullptr;
     if (!widget)
         return;
     QPointer<QColorDialog>& panel = sharedColorPanel();
@@ -291,7 +291,7 @@ void WEditingMenus::showColorPanel()
 void WEditingMenus::insertChosenFile(std::string_view action)
 {
     MyDocument* document = targetDocument();
-    QPointer<WTextViewWidget> widget = targetWidget();
+    QPointer<WTextCanvas> widget = targetWidget();
     if (!widget)
         return;
     QWidget* window = document ? static_cast<QWidget*>(document->window()) : widget->window();
@@ -329,7 +329,7 @@ void WEditingMenus::insertChosenFile(std::string_view action)
 void WEditingMenus::insertLink()
 {
     MyDocument* document = targetDocument();
-    QPointer<WTextViewWidget> widget = targetWidget();
+    QPointer<WTextCanvas> widget = targetWidget();
     if (!widget)
         return;
     QWidget* window = document ? static_cast<QWidget*>(document->window()) : widget->window();

@@ -18,7 +18,7 @@ class QWidget;
 class MyDocument;
 class WDocumentController;
 class WTextView;
-class WTextViewWidget;
+class WTextCanvas;
 
 // The editing commands of the main menu. The Format menu gains the line and
 // block commands (sent to the focused text view, which validates them), the
@@ -64,7 +64,7 @@ private:
     WEditingMenus(WDocumentController& controller, QObject* parent);
 
     MyDocument* targetDocument() const;
-    WTextViewWidget* targetWidget() const;
+    WTextCanvas* targetWidget() const;
     WTextView* targetTextView() const;
 
     void showColorPanel();

@@ -1,6 +1,6 @@
 #include "menus/WMenuDispatcher.h"
 
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -41,7 +41,7 @@ void appendFrom(WResponderChain& chain, QObject* start)
 // Where a window's commands start: its text view.
 QObject* textStartOf(QWidget* window)
 {
-    WTextViewWidget* view = window ? window->findChild<WTextViewWidget*>() : nullptr;
+    WTextCanvas* view = window ? window->findChild<WTextCanvas*>() : nullptr;
     return view ? static_cast<QObject*>(view) : window;
 }
 

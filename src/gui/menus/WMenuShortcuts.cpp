@@ -10,7 +10,7 @@
 #include "app/WApplicationDel.h"
 #include "editor/WKeyAssignServer.h"
 #include "editor/WTextViewController.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "prefs/WPrefsServer.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "scripting/WScriptMessages.h"
 
 using namespace WScriptMessages;
@@ -98,10 +98,10 @@ WDocumentScriptObject::WDocumentScriptObject(MyDocument* document, int number, c
     if (!isAvailable())
         return;
     WDocumentWindow* window = document->window();
-    WTextViewWidget* view = document->textView();
-    connect(view, &QPlainTextEdit::selectionChanged, this, &WDocumentScriptObject::scheduleCheck);
-    connect(view, &QPlainTextEdit::cursorPositionChanged, this, &WDocumentScriptObject::scheduleCheck);
-    connect(view, &WTextViewWidget::textReplaced, this, [this] {
+    WTextCanvas* view = document->textView();
+    connect(view, &WTextCanvas::selectionChanged, this, &WDocumentScriptObject::scheduleCheck);
+    connect(view, &WTextCanvas::cursorPositionChanged, this, &WDocumentScriptObject::scheduleCheck);
+    connect(view, &WTextCanvas::textReplaced, this, [this] {
         mTextChanged = true;
         scheduleCheck();
     });

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
-#include <QTextDocument>
 
 #include <functional>
 
@@ -13,7 +12,7 @@
 #include "app/WPresenter.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "search/WSearchPanelController.h"
 #include "search/WSearchCommands.h"
 #include "search/WSearchServer.h"
@@ -174,11 +173,11 @@ void WDocumentSearch::validateColorSyntax()
 
 void WDocumentSearch::updateChangeCount()
 {
-    // The whole-text replacement is an edit of the QTextDocument and normally
-    // marks it already; make sure closing the window asks all the same.
-    QTextDocument* text = mDocument->textView()->document();
-    if (!text->isModified())
-        text->setModified(true);
+    // The whole-text replacement is an edit and normally marks the text already;
+    // make sure closing the window asks all the same.
+    WTextCanvas* view = mDocument->textView();
+    if (!view->isEdited())
+        view->setEdited(true);
 }
 
 void WDocumentSearch::searchFailed()

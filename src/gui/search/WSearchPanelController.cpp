@@ -9,7 +9,7 @@
 #include "app/WDocumentController.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "search/WDocumentSearch.h"
 #include "search/WSearchCommands.h"
 #include "search/WSearchServer.h"

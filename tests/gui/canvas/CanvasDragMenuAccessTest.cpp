@@ -24,7 +24,7 @@ struct Canvas {
     explicit Canvas(std::u16string_view text)
     {
         view.resize(400, 300);
-        view.loadString(text);
+        view.loadString(std::u16string(text));
         view.show();
         view.activateWindow();
         view.setFocus();

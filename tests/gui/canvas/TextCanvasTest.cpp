@@ -22,7 +22,7 @@ struct ShownCanvas {
     {
         canvas.resize(400, 300);
         canvas.setWordWrap(wrap);
-        canvas.loadString(text);
+        canvas.loadString(std::u16string(text));
         canvas.show();
         canvas.activateWindow();
         canvas.setFocus();

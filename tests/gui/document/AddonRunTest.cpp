@@ -11,7 +11,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WAddonExecution.h"
 #include "menus/WMenuDispatcher.h"
 #include "menus/WMenuItem.h"

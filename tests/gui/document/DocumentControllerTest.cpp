@@ -7,7 +7,7 @@
 #include "app/WGotoLineWindow.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 using DocumentControllerTest = GuiTest;
 

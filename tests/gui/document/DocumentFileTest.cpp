@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
-#include <QTextDocument>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +11,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 // "日本語" in each encoding.
@@ -28,7 +27,7 @@ QString textOf(MyDocument* document)
 
 void typeAtEnd(MyDocument* document, const QString& keys)
 {
-    document->textView()->moveCursor(QTextCursor::End);
+    document->textView()->moveCaret(WCaretMove::TextEnd, false);
     QTest::keyClicks(document->textView(), keys);
 }
 

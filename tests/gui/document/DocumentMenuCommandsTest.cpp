@@ -19,7 +19,7 @@
 #include "document/WDocumentWindow.h"
 #include "editor/WBottomView.h"
 #include "editor/WTextViewController.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenuRenderer.h"
 #include "platform/WLog.h"
 #include "prefs/WPrefsServer.h"
@@ -119,7 +119,7 @@ const char* const kSixCharactersTwoLines =
 TEST_F(DocumentMenuCommands, InformationCountsTheTextAndTheSelectionFromEitherMenu)
 {
     MyDocument* document = activeDocument(documents().newDocument());
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
 
     // The context menu's item is enabled and shows the sheet on the document's window.
     std::unique_ptr<QMenu> context(

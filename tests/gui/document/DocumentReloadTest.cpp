@@ -6,7 +6,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WFileAttributes.h"
 #include "prefs/WPrefsServer.h"
 

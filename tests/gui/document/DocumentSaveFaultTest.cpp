@@ -12,7 +12,7 @@
 #include "WAtomicFileFaults.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WAtomicFile.h"
 
 namespace {
@@ -34,7 +34,7 @@ protected:
     {
         MyDocument* document = documents().openDocument(writeFile(name, "old text\n"));
         if (document) {
-            document->textView()->moveCursor(QTextCursor::End);
+            document->textView()->moveCaret(WCaretMove::TextEnd, false);
             QTest::keyClicks(document->textView(), "typed");
         }
         return document;
@@ -175,7 +175,7 @@ TEST_F(DocumentSaveFaultTest, HardLinksAndLinksSurviveASave)
     ASSERT_TRUE(documents().closeDocument(document));
     MyDocument* viaLink = documents().openDocument(path("soft.txt"));
     ASSERT_NE(viaLink, nullptr);
-    viaLink->textView()->moveCursor(QTextCursor::Start);
+    viaLink->textView()->moveCaret(WCaretMove::TextStart, false);
     QTest::keyClicks(viaLink->textView(), "more ");
     EXPECT_TRUE(documents().saveDocument(viaLink));
     EXPECT_TRUE(QFileInfo(path("soft.txt")).isSymLink());

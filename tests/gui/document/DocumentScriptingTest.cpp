@@ -9,7 +9,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 QString textOf(MyDocument* document)

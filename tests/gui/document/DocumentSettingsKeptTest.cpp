@@ -8,7 +8,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WLog.h"
 
 namespace {
@@ -71,7 +71,7 @@ TEST_F(DocumentSettingsKeptTest, GoToLineSelectsTheEditorsLinesAndRefusesLinesPa
     const QString file = writeFile("a.txt", QByteArray("ab\xe2\x80\xa8" "cd\nef\ngh"));
     MyDocument* document = documents().openDocument(file);
     ASSERT_NE(document, nullptr);
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
 
     document->setCurrentLineOfTextView("2");
     EXPECT_EQ(view->selectedRange(), (WRange{3, 3}));

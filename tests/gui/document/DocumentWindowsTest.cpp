@@ -13,7 +13,7 @@
 #include "app/WRecentDocuments.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WHelpMenu.h"
 #include "menus/WMenuTitles.h"
 

@@ -17,7 +17,7 @@
 #include "GuiTestSupport.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "syntax/WColorSyntaxServer.h"
 #include "syntax/WTextStorage.h"
 #include "text/WEncoding.h"
@@ -154,7 +154,7 @@ TEST_P(EditingStressTest, TextSelectionAndColoursFollowEveryEdit)
     MyDocument* document = documents().openDocument(file);
     ASSERT_NE(document, nullptr);
     document->window()->show();
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     view->setFocus();
     ASSERT_EQ(view->string(), initial);
 

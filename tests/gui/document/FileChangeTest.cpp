@@ -12,7 +12,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "document/WMessageBar.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WAtomicFile.h"
 
 namespace {

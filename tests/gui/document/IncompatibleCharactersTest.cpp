@@ -10,7 +10,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "document/WIncompatibleCharactersPanel.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 

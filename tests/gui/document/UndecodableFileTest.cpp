@@ -15,7 +15,7 @@
 #include "document/WDocumentWindow.h"
 #include "document/WIncompatibleCharactersPanel.h"
 #include "document/WMessageBar.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 
 namespace {
 
@@ -82,7 +82,7 @@ TEST_F(UndecodableFileTest, NoTypingCommandPasteOrScriptChangesTheText)
 {
     MyDocument* document = openDamaged();
     ASSERT_NE(document, nullptr);
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     view->setFocus();
     QTest::keyClicks(view, "typed");
     for (Qt::Key key : {Qt::Key_Return, Qt::Key_Backspace, Qt::Key_Delete})
@@ -152,7 +152,7 @@ TEST_F(UndecodableFileTest, SaveAsAsksThenWritesTheChosenEncodingAndTheCopyIsEdi
     EXPECT_EQ(document->undecodableBytesBar(), nullptr);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(document->window()->findChild<WMessageBar*>("undecodableBytesBar"), nullptr);
-    document->textView()->moveCursor(QTextCursor::End);
+    document->textView()->moveCaret(WCaretMove::TextEnd, false);
     QTest::keyClicks(document->textView(), "more");
     EXPECT_TRUE(document->isDocumentEdited());
     ASSERT_TRUE(documents().saveDocument(document));
@@ -202,7 +202,7 @@ TEST_F(UndecodableFileTest, ReloadingInAnEncodingThatReadsTheBytesMakesTheTextEd
     EXPECT_EQ(document->textView()->string(), u"\u0085あ");
     EXPECT_FALSE(document->undecodableBytes());
     EXPECT_EQ(document->undecodableBytesBar(), nullptr);
-    document->textView()->moveCursor(QTextCursor::End);
+    document->textView()->moveCaret(WCaretMove::TextEnd, false);
     QTest::keyClicks(document->textView(), "x");
     ASSERT_TRUE(documents().saveDocument(document));
     EXPECT_EQ(readFile(file), QByteArray("\x85\xa4\xa2x"));

@@ -17,7 +17,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentData.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "text/WEncoding.h"
 
 namespace {
@@ -104,7 +104,7 @@ std::u16string replaced(std::u16string text, WRange range, std::u16string_view w
 
 TEST(TextViewFidelity, EveryCodeUnitSurvivesEachWayInAndOut)
 {
-    WTextViewWidget view;
+    WTextCanvas view;
     view.loadString(kHardText);
     EXPECT_EQ(view.string(), kHardText);
     view.loadString(u"\uFEFF\uFEFFx");  // no mark is taken for a byte-order mark
@@ -143,7 +143,7 @@ TEST(TextViewFidelity, EveryCodeUnitSurvivesEachWayInAndOut)
 
 TEST(TextViewFidelity, CopyPasteAndTypingNextToStandIns)
 {
-    WTextViewWidget view;
+    WTextCanvas view;
     view.loadString(kHardText);
     view.performStandardAction("selectAll:");
     view.performStandardAction("copy:");
@@ -201,7 +201,7 @@ TEST_F(WindowFidelityTest, OpeningRevertingReloadingAndDroppingKeepEveryUnit)
 
     document = documents().openDocument(writeFile("hard.txt", file));
     ASSERT_NE(document, nullptr);
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     EXPECT_EQ(view->string(), text);
     EXPECT_EQ(savedBytes(document), converted(file).bytes);
 
@@ -355,7 +355,7 @@ TEST_F(WindowFidelityTest, RandomTextsSaveAsConvertWouldSaveThem)
         EXPECT_EQ(savedBytes(document), expected.bytes) << shown;
 
         // An edit, undone: hard units replace a stretch, then go again.
-        WTextViewWidget* view = document->textView();
+        WTextCanvas* view = document->textView();
         const auto length = static_cast<uint32_t>(view->string().size());
         const uint32_t at = below(length + 1);
         view->setSelectedRange({at, below(length - at + 1)});

@@ -14,7 +14,7 @@
 #include "document/WDocumentWindow.h"
 #include "editor/WBottomView.h"
 #include "editor/WKeyAssignServer.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "prefs/WPrefsServer.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(DocumentKeys, SchemeFromThePreferencesActsOnTheDocument)
 
     MyDocument* document = application->documentController().openDocument(file);
     ASSERT_NE(document, nullptr);
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     QApplication::setActiveWindow(document->window());
     view->setFocus();
     ASSERT_TRUE(QTest::qWaitForWindowActive(document->window()));
@@ -80,7 +80,7 @@ namespace {
 // the menu opens; choosing one selects it.
 TEST(BottomView, NavigatorFollowsTheTextAndSelects)
 {
-    WTextViewWidget view;
+    WTextCanvas view;
     int32_t textType = 1;
     WBottomView bottom(&view, [&textType] { return textType; });
     view.loadString(u"body { color: red }\rh1, h2 { margin: 0 }\r");

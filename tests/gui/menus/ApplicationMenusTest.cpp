@@ -15,7 +15,7 @@
 #include "app/WPresenter.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenuRenderer.h"
 #include "platform/WLog.h"
 #include "platform/WPlainPlatform.h"
@@ -112,7 +112,7 @@ TEST_F(ApplicationMenus, StartFillsTheFiveMenusAndKeepsTheFontArrays)
 
 TEST_F(ApplicationMenus, AToolsItemRunsTheAddOnOnTheDocumentAndShiftOpensIt)
 {
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     view->insertText(u"abc def");
     view->setSelectedRange({0, 3});
     item("Upper-u.sh")->trigger();
@@ -142,7 +142,7 @@ TEST_F(ApplicationMenus, ABookmarkAddedInFirefoxShowsWhenTheMenuOpensAndWrapsThe
     ASSERT_NE(bookmark, nullptr);
     EXPECT_TRUE(bookmark->isEnabled());
 
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     view->insertText(u"日本語 docs");
     view->setSelectedRange({4, 4});
     bookmark->trigger();

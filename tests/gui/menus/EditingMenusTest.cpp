@@ -18,7 +18,7 @@
 #include "app/WQtPlatform.h"
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WEditingMenus.h"
 #include "menus/WMenuRenderer.h"
 #include "platform/WPlainPlatform.h"
@@ -109,7 +109,7 @@ protected:
     ImagePlatform platform;
     std::unique_ptr<WApplicationDel> application;
     MyDocument* document = nullptr;
-    WTextViewWidget* view = nullptr;
+    WTextCanvas* view = nullptr;
     QString chosenFile;
     std::optional<QString> typedURL;
 };
@@ -171,7 +171,7 @@ TEST_F(EditingMenus, TheSwitchesShowAndToggleTheActiveDocumentsState)
 
     item("Word Wrap")->trigger();
     EXPECT_FALSE(document->isWordWrapped());
-    EXPECT_EQ(view->lineWrapMode(), QPlainTextEdit::NoWrap);
+    EXPECT_FALSE(view->wordWrap());
     WMenuRenderer::validate(menu("Format"));
     EXPECT_FALSE(item("Word Wrap")->isChecked());
     EXPECT_TRUE(item("Auto Indent")->isChecked());
@@ -252,7 +252,7 @@ TEST_F(EditingMenus, ChosenFilesGoInAsImageTagsPathsOrTextRelativeToTheDocument)
     MyDocument* opened = application->documentController().openDocument(QString::fromStdString(page.string()));
     ASSERT_NE(opened, nullptr);
     activate(opened);
-    WTextViewWidget* text = opened->textView();
+    WTextCanvas* text = opened->textView();
 
     chosenFile = QString::fromStdString(image.string());
     item("Image Tag…")->trigger();

@@ -15,7 +15,7 @@
 
 #include "app/WPresenter.h"
 #include "editor/WTextView.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WAddonExecution.h"
 #include "menus/WApplicationMenus.h"
 #include "menus/WMenuDispatcher.h"
@@ -82,7 +82,7 @@ protected:
         window = std::make_unique<QMainWindow>();
         tags = window->menuBar()->addMenu(QStringLiteral("HTML Tags"));
         tools = window->menuBar()->addMenu(QStringLiteral("Tools"));
-        view = new WTextViewWidget;
+        view = new WTextCanvas;
         window->setCentralWidget(view);
         WApplicationMenus::addTagMenu(tags->menuAction());
         WMenuDispatcher::setResponder(view, &recorder);
@@ -116,7 +116,7 @@ protected:
     std::unique_ptr<QMainWindow> window;
     QMenu* tags = nullptr;
     QMenu* tools = nullptr;
-    WTextViewWidget* view = nullptr;
+    WTextCanvas* view = nullptr;
     TagRecorder recorder;
 };
 

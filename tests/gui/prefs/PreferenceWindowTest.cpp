@@ -23,7 +23,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WKeyAssignServer.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
 #include "prefs/WColorWell.h"
@@ -274,7 +274,7 @@ TEST_F(PreferenceWindowTest, TakenKeysActInTheTextAndEveryMenuHasItsOwnMnemonic)
     start();
     useScheme(WWexelOriginal);
     MyDocument* document = application->documentController().newDocument();
-    WTextViewWidget* view = document->textView();
+    WTextCanvas* view = document->textView();
     document->setAutoIndented(false);
     QApplication::setActiveWindow(document->window());
     view->setFocus();

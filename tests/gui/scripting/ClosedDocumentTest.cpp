@@ -9,7 +9,7 @@
 #include "app/WPresenter.h"
 #include "app/WQtPlatform.h"
 #include "document/MyDocument.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "platform/WPlatform.h"
 #include "scripting/WScriptingService.h"
 

@@ -46,7 +46,6 @@ TEST_F(FindTest, CanonicallyEquivalentJapaneseSelectsTheWholeSequence)
     QTest::keyClick(view, Qt::Key_F3);
     EXPECT_EQ(view->selectedRange(), (WRange{1, 2}));
     EXPECT_EQ(selectedText(), u"は\u3099");
-    EXPECT_EQ(view->textCursor().selectedText(), QString::fromUtf16(u"は\u3099"));
     QTest::keyClick(view, Qt::Key_F3);
     EXPECT_EQ(view->selectedRange(), (WRange{5, 1}));
     QTest::keyClick(view, Qt::Key_F3, Qt::ShiftModifier);

@@ -198,7 +198,7 @@ TEST_F(FindPanelTest, OnePanelForEveryDocument)
 {
     newDocument(u"first text\r");
     MyDocument* first = document;
-    WTextViewWidget* firstView = view;
+    WTextCanvas* firstView = view;
     WSearchWindow* window = showPanel();
     newDocument(u"second text\r");
     EXPECT_EQ(showPanel(), window);

@@ -19,7 +19,7 @@
 #include "document/MyDocument.h"
 #include "document/WDocumentWindow.h"
 #include "editor/WKeyAssignServer.h"
-#include "editor/WTextViewWidget.h"
+#include "canvas/WTextCanvas.h"
 #include "prefs/WPrefsServer.h"
 #include "search/WDocumentSearch.h"
 #include "search/WSearchPanelController.h"
@@ -86,11 +86,11 @@ protected:
     }
 
     // A new document holding text, unedited, its window in front.
-    WTextViewWidget* newDocument(std::u16string_view text)
+    WTextCanvas* newDocument(std::u16string_view text)
     {
         document = application->documentController().newDocument();
         view = document->textView();
-        view->loadString(text);
+        view->loadString(std::u16string(text));
         activate();
         return view;
     }
@@ -114,6 +114,6 @@ protected:
     ScriptedPresenter* presenter = nullptr;
     std::unique_ptr<WApplicationDel> application;
     MyDocument* document = nullptr;
-    WTextViewWidget* view = nullptr;
+    WTextCanvas* view = nullptr;
 };
 
