@@ -102,6 +102,7 @@ WTextCanvas::WTextCanvas(QWidget* parent)
 
 WTextCanvas::~WTextCanvas()
 {
+    emit aboutToBeDestroyed();
     mStorage.removeListener(this);
 }
 

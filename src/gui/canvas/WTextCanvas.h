@@ -99,6 +99,9 @@ signals:
     void editedChanged(bool edited);
     void cursorPositionChanged();
     void selectionChanged();
+    // Sent first thing in the destructor, while the canvas is still whole; what
+    // watches its events lets go of it here.
+    void aboutToBeDestroyed();
 
 protected:
     bool event(QEvent* event) override;

@@ -60,6 +60,12 @@ WTextViewController::WTextViewController(WTextCanvas* widget, WTextView::Hooks h
     widget->setAcceptDrops(true);
     widget->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(widget, &QWidget::customContextMenuRequested, this, &WTextViewController::showContextMenu);
+    connect(widget, &WTextCanvas::aboutToBeDestroyed, this, [this] {
+        mWidget->removeEventFilter(this);
+        mWidget->viewport()->removeEventFilter(this);
+        mWidget->setKeyRouter({});
+        mWidget = nullptr;
+    });
     WMenuDispatcher::setResponder(widget, &mTextView);
 }
 
@@ -169,6 +175,8 @@ bool WTextViewController::routeKey(QKeyEvent* event)
 
 bool WTextViewController::eventFilter(QObject* watched, QEvent* event)
 {
+    if (!mWidget)
+        return false;
     if (watched == mWidget && event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         mPending.valid = false;
@@ -182,7 +190,7 @@ bool WTextViewController::eventFilter(QObject* watched, QEvent* event)
         return false;
     }
 
-    if (mWidget && watched == mWidget->viewport()) {
+    if (watched == mWidget->viewport()) {
         switch (event->type()) {
         case QEvent::DragEnter:
         case QEvent::DragMove: {

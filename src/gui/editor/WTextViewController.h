@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -55,7 +54,9 @@ protected:
 private:
     bool routeKey(QKeyEvent* event);
 
-    QPointer<WTextCanvas> mWidget;
+    // The parent; null from the moment it starts to go, when its base-class
+    // destructors still send events through the filter.
+    WTextCanvas* mWidget;
     WTextView mTextView;
 
     // The answer given while Qt asked whether a key overrides shortcuts; the
