@@ -6,7 +6,6 @@
 # usage: tests/journey/ime.sh [BUILD_DIR]
 #   BUILD_DIR defaults to build.
 #   IME_SHOTS: the folder for the screenshots (default: a new temporary folder).
-#   WEXEL_TEXT_VIEW reaches the editor as it is, to choose its text view.
 #   IME_USER: who runs the session when this is run as root (default nobody):
 #     mozc_server refuses to run as root and ends at once, without a word.
 #
@@ -117,7 +116,6 @@ sleep 0.5
 check "mozc_server is running" mozc_running
 [ $status -eq 0 ] || { echo "(mozc_server ends at once when run as root)"; exit 1; }
 
-echo "text view: ${WEXEL_TEXT_VIEW:-the default}"
 QT_QPA_PLATFORM=xcb QT_IM_MODULE=fcitx XMODIFIERS=@im=fcitx QT_DEBUG_PLUGINS=1 \
   WEXEL_RESOURCES="$root/resources" "$editor" --new-document >"$work/editor.log" 2>&1 &
 editor_pid=$!
