@@ -280,6 +280,7 @@ bool decodeWithIconv(std::span<const uint8_t> bytes, WStringEncoding encoding, s
         }
     }
     text.resize(produced / sizeof(char16_t));
+    releaseRoomPastEnd(text);
     return true;
 }
 

@@ -225,6 +225,7 @@ bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding:
         s += n;
     }
     text.resize(static_cast<size_t>(out - text.data()));
+    releaseRoomPastEnd(text);
     return true;
 }
 
