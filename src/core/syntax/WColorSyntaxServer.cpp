@@ -183,7 +183,6 @@ void WColorSyntaxServer::setTextType(int32_t type) {
 void WColorSyntaxServer::resetSettings() {
     mSettings.reset();
     mKeywords.reset();
-    mPrevCommentCount = 0;
     mSynced = false;
     std::optional<FileNames> files = filesOfType(mTextType);
     if (!files) {
@@ -240,19 +239,6 @@ void WColorSyntaxServer::setForegroundColorWith(const WColor& color, WRange rang
 void WColorSyntaxServer::setLineColorWithRange(WRange range, std::u16string_view prefix, const WColor& color) {
     for (const WRangeObj& line : WStringUtils::rangesOfLines(mTextStorage->string(), range, prefix, false))
         mTextStorage->setForegroundColor(color, line.range());
-}
-
-bool WColorSyntaxServer::checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail) {
-    return checkMultiLineCommentCountWithHead(head, tail, false);
-}
-
-bool WColorSyntaxServer::checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail,
-                                                            bool ignoreQuotes) {
-    uint32_t count = WStringUtils::countMultiCommentString(mTextStorage->string(), head, tail, wholeText(),
-                                                           ignoreQuotes);
-    if (count == mPrevCommentCount) return false;
-    mPrevCommentCount = count;
-    return true;
 }
 
 void WColorSyntaxServer::setQuoteAndCommentColorsWithRange(WRange range, std::u16string_view comment) {

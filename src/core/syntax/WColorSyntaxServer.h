@@ -62,9 +62,6 @@ public:
     // Paints range unless it already has the colour throughout.
     void setForegroundColorWith(const WColor& color, WRange range);
     void setLineColorWithRange(WRange range, std::u16string_view prefix, const WColor& color);
-    // True (and remembered) when the number of closed comments of the whole text changed.
-    bool checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail);
-    bool checkMultiLineCommentCountWithHead(std::u16string_view head, std::u16string_view tail, bool ignoreQuotes);
 
     void setQuoteAndCommentColorsWithRange(WRange range, std::u16string_view comment);
     // Paints every closed multi-line comment; no colour means the comment colour.
@@ -72,7 +69,6 @@ public:
                                           const WColor* color, bool ignoreQuotes);
     void setMultiLineCommentColorWithHead(std::u16string_view head, std::u16string_view tail);
 
-    uint32_t prevCommentCount() const { return mPrevCommentCount; }
 
     // The colours the whole text takes when coloured afresh, handed over run by run
     // in text order without being stored: fn(const WColor* color, WRange run), color
@@ -172,7 +168,6 @@ private:
     std::unique_ptr<WKeywords> mKeywords;
     WTextStorage* mTextStorage = nullptr;
     int32_t mTextType = 0;
-    uint32_t mPrevCommentCount = 0;
 
     // What the last recolourings left known of the scan over the whole text: the
     // steps that carry it over a line end (a quote, comment or tag running over
