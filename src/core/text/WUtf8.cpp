@@ -178,8 +178,141 @@ bool isValidScalar(std::span<const uint8_t> bytes)
 
 namespace {
 
-// Strict when bad is null: the first byte that starts no sequence fails it.
-bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding::LenientText* bad)
+#if defined(__SSE2__)
+inline void widenSixteenAscii(const uint8_t* s, char16_t* out)
+{
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+}
+#endif
+
+// The surrogate pair of the well-formed four-byte sequence at s; answers where
+// the next unit goes.
+inline char16_t* putFourByteSequence(const uint8_t* s, char16_t* out)
+{
+    const char32_t c =
+        (((s[0] & 0x07u) << 18) | ((s[1] & 0x3Fu) << 12) | ((s[2] & 0x3Fu) << 6) | (s[3] & 0x3Fu)) - 0x10000;
+    out[0] = static_cast<char16_t>(0xD800 + (c >> 10));
+    out[1] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    return out + 2;
+}
+
+// The units a text already known to be valid decodes to: one for each byte that
+// is not a continuation, and one more for each four-byte lead.
+size_t unitsOfValid(const uint8_t* s, size_t n)
+{
+    size_t continuations = 0;
+    size_t fourByteLeads = 0;
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i belowLead = _mm_set1_epi8(char(0xC0));
+    const __m128i fourLead = _mm_set1_epi8(char(0xF0));
+    const __m128i zero = _mm_setzero_si128();
+    while (i + 16 <= n) {
+        // Byte counters, taken in before any can pass 255.
+        __m128i continuationCounts = zero;
+        __m128i fourLeadCounts = zero;
+        for (int block = 0; block < 255 && i + 16 <= n; ++block, i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+            // 80..BF are the signed bytes below C0 that are negative; a match is -1.
+            continuationCounts = _mm_sub_epi8(continuationCounts, _mm_cmplt_epi8(v, belowLead));
+            fourLeadCounts = _mm_sub_epi8(fourLeadCounts, _mm_cmpeq_epi8(_mm_max_epu8(v, fourLead), v));
+        }
+        const __m128i sums = _mm_sad_epu8(continuationCounts, zero);
+        const __m128i fourSums = _mm_sad_epu8(fourLeadCounts, zero);
+        continuations += size_t(_mm_cvtsi128_si32(sums)) + size_t(_mm_extract_epi16(sums, 4));
+        fourByteLeads += size_t(_mm_cvtsi128_si32(fourSums)) + size_t(_mm_extract_epi16(fourSums, 4));
+    }
+#endif
+    for (; i < n; ++i) {
+        continuations += (s[i] & 0xC0) == 0x80;
+        fourByteLeads += s[i] >= 0xF0;
+    }
+    return n - continuations + fourByteLeads;
+}
+
+#if defined(WEXEL_HAVE_SSSE3_PATH)
+// Five three-byte sequences in the first fifteen bytes at s, as kana and kanji
+// run, decoded at once into out (which takes eight units); false when the bytes
+// are anything else.
+__attribute__((target("ssse3"))) inline bool fiveThreeByteCharacters(const uint8_t* s, char16_t* out)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
+    const int leads = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(char(0xF0))),
+                                                       _mm_set1_epi8(char(0xE0))));
+    const int continuations = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, _mm_set1_epi8(char(0xC0))),
+                                                               _mm_set1_epi8(char(0x80))));
+    if ((leads & 0x7FFF) != 0x1249 || (continuations & 0x7FFF) != 0x6DB6)
+        return false;
+    // Each sixteen-bit lane: the lead alone, and the two continuations (high, low).
+    const __m128i lead = _mm_shuffle_epi8(v, _mm_setr_epi8(0, -1, 3, -1, 6, -1, 9, -1, 12, -1, -1, -1, -1, -1, -1, -1));
+    const __m128i tail = _mm_shuffle_epi8(v, _mm_setr_epi8(2, 1, 5, 4, 8, 7, 11, 10, 14, 13, -1, -1, -1, -1, -1, -1));
+    const __m128i high = _mm_slli_epi16(_mm_and_si128(lead, _mm_set1_epi16(0x0F)), 12);
+    const __m128i middle = _mm_srli_epi16(_mm_and_si128(tail, _mm_set1_epi16(0x3F00)), 2);
+    const __m128i low = _mm_and_si128(tail, _mm_set1_epi16(0x3F));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_or_si128(high, _mm_or_si128(middle, low)));
+    return true;
+}
+
+// Decodes three-byte characters five at a time for as long as they run, while
+// the eight units each block writes stay inside the text.
+__attribute__((target("ssse3"))) void decodeThreeByteRun(const uint8_t*& s, const uint8_t* end, char16_t*& out,
+                                                         const char16_t* outEnd)
+{
+    while (end - s >= 16 && outEnd - out >= 8 && fiveThreeByteCharacters(s, out)) {
+        s += 15;
+        out += 5;
+    }
+}
+#endif
+
+// Decodes a text already known to be valid into exactly the room it needs.
+void decodeValid(std::span<const uint8_t> bytes, std::u16string& text)
+{
+    const size_t units = unitsOfValid(bytes.data(), bytes.size());
+    reserveLarge(text, units);
+    text.resize(units);
+    char16_t* out = text.data();
+    char16_t* const outEnd = out + units;
+    const uint8_t* s = bytes.data();
+    const uint8_t* end = s + bytes.size();
+#if defined(WEXEL_HAVE_SSSE3_PATH)
+    static const bool haveSsse3 = __builtin_cpu_supports("ssse3");
+#endif
+    while (s < end) {
+#if defined(__SSE2__)
+        if (end - s >= 16 && sixteenAscii(s)) {
+            widenSixteenAscii(s, out);
+            s += 16;
+            out += 16;
+            continue;
+        }
+#endif
+        const uint8_t b = s[0];
+        if (b < 0x80) {
+            *out++ = b;
+            s += 1;
+        } else if (b < 0xE0) {
+            *out++ = static_cast<char16_t>(((b & 0x1F) << 6) | (s[1] & 0x3F));
+            s += 2;
+        } else if (b < 0xF0) {
+            *out++ = static_cast<char16_t>(((b & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F));
+            s += 3;
+#if defined(WEXEL_HAVE_SSSE3_PATH)
+            if (haveSsse3)
+                decodeThreeByteRun(s, end, out, outEnd);
+#endif
+        } else {
+            out = putFourByteSequence(s, out);
+            s += 4;
+        }
+    }
+}
+
+// Each byte that starts no sequence becomes a U+FFFD, noted in bad.
+void decodeLenientlyInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding::LenientText& bad)
 {
     // Never more units than bytes.
     reserveLarge(text, bytes.size());
@@ -190,10 +323,7 @@ bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding:
     while (s < end) {
 #if defined(__SSE2__)
         if (end - s >= 16 && sixteenAscii(s)) {
-            __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
-            __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
+            widenSixteenAscii(s, out);
             s += 16;
             out += 16;
             continue;
@@ -206,18 +336,10 @@ bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding:
         case 3:
             *out++ = static_cast<char16_t>(((s[0] & 0x0F) << 12) | ((s[1] & 0x3F) << 6) | (s[2] & 0x3F));
             break;
-        case 4: {
-            char32_t c = ((s[0] & 0x07u) << 18) | ((s[1] & 0x3Fu) << 12) | ((s[2] & 0x3Fu) << 6) | (s[3] & 0x3Fu);
-            c -= 0x10000;
-            *out++ = static_cast<char16_t>(0xD800 + (c >> 10));
-            *out++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-            break;
-        }
+        case 4: out = putFourByteSequence(s, out); break;
         default:
-            if (!bad)
-                return false;
             // One byte at a time, so that the next well-formed sequence is read as itself.
-            bad->noteBad(static_cast<size_t>(out - text.data()), static_cast<uint64_t>(s - bytes.data()));
+            bad.noteBad(static_cast<size_t>(out - text.data()), static_cast<uint64_t>(s - bytes.data()));
             *out++ = 0xFFFD;
             n = 1;
             break;
@@ -226,23 +348,23 @@ bool decodeInto(std::span<const uint8_t> bytes, std::u16string& text, WEncoding:
     }
     text.resize(static_cast<size_t>(out - text.data()));
     releaseRoomPastEnd(text);
-    return true;
 }
 
 }  // namespace
 
 std::optional<std::u16string> decode(std::span<const uint8_t> bytes)
 {
-    std::u16string text;
-    if (!decodeInto(bytes, text, nullptr))
+    if (!WEncoding::isValidUtf8(bytes))
         return std::nullopt;
+    std::u16string text;
+    decodeValid(bytes, text);
     return text;
 }
 
 WEncoding::LenientText decodeLeniently(std::span<const uint8_t> bytes)
 {
     WEncoding::LenientText result;
-    decodeInto(bytes, result.text, &result);
+    decodeLenientlyInto(bytes, result.text, result);
     return result;
 }
 
