@@ -821,12 +821,12 @@ Your changes will be lost.</source>
 <context>
     <name>WSearchWindow</name>
     <message>
-        <source>Ignore case</source>
-        <translation>大文字と小文字を区別しない</translation>
+        <source>Ignore &amp;case</source>
+        <translation>大文字と小文字を区別しない(&amp;C)</translation>
     </message>
     <message>
-        <source>Regular expression</source>
-        <translation>正規表現</translation>
+        <source>Regular e&amp;xpression</source>
+        <translation>正規表現(&amp;X)</translation>
     </message>
     <message>
         <source>Find and Replace</source>
@@ -837,32 +837,32 @@ Your changes will be lost.</source>
         <translation>入力したとおりのテキストを検索します</translation>
     </message>
     <message>
-        <source>Find:</source>
-        <translation>検索する文字列:</translation>
+        <source>F&amp;ind:</source>
+        <translation>検索する文字列(&amp;I):</translation>
     </message>
     <message>
-        <source>Replace with:</source>
-        <translation>置換後の文字列:</translation>
+        <source>Replace &amp;with:</source>
+        <translation>置換後の文字列(&amp;W):</translation>
     </message>
     <message>
-        <source>Replace All</source>
-        <translation>すべてを置換</translation>
+        <source>Replace &amp;All</source>
+        <translation>すべてを置換(&amp;A)</translation>
     </message>
     <message>
-        <source>Replace</source>
-        <translation>置換</translation>
+        <source>&amp;Replace</source>
+        <translation>置換(&amp;R)</translation>
     </message>
     <message>
-        <source>Replace &amp;&amp; Find</source>
-        <translation>置換して検索</translation>
+        <source>Replace &amp;&amp; Fi&amp;nd</source>
+        <translation>置換して検索(&amp;N)</translation>
     </message>
     <message>
-        <source>Previous</source>
-        <translation>前へ</translation>
+        <source>&amp;Previous</source>
+        <translation>前へ(&amp;P)</translation>
     </message>
     <message>
-        <source>Set</source>
-        <translation>設定</translation>
+        <source>&amp;Set</source>
+        <translation>設定(&amp;S)</translation>
     </message>
     <message>
         <source>Keep these strings for Find Next and Find Previous and close the panel</source>
@@ -873,8 +873,8 @@ Your changes will be lost.</source>
         <translation>キャンセル</translation>
     </message>
     <message>
-        <source>Find</source>
-        <translation>検索</translation>
+        <source>&amp;Find</source>
+        <translation>検索(&amp;F)</translation>
     </message>
 </context>
 <context>

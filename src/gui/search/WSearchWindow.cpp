@@ -13,8 +13,8 @@ WSearchWindow::WSearchWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool)
     , mySearchField(new QLineEdit(this))
     , myReplaceField(new QLineEdit(this))
-    , myIgnoreCaseCheckBox(new QCheckBox(tr("Ignore case"), this))
-    , myUseRegexCheckBox(new QCheckBox(tr("Regular expression"), this))
+    , myIgnoreCaseCheckBox(new QCheckBox(tr("Ignore &case"), this))
+    , myUseRegexCheckBox(new QCheckBox(tr("Regular e&xpression"), this))
 {
     setObjectName(QStringLiteral("SearchWindow"));
     setWindowTitle(tr("Find and Replace"));
@@ -27,8 +27,8 @@ WSearchWindow::WSearchWindow(QWidget* parent)
     myUseRegexCheckBox->setToolTip(tr("Searches match the text as typed"));
 
     auto* fields = new QFormLayout;
-    fields->addRow(tr("Find:"), mySearchField);
-    fields->addRow(tr("Replace with:"), myReplaceField);
+    fields->addRow(tr("F&ind:"), mySearchField);
+    fields->addRow(tr("Replace &with:"), myReplaceField);
     auto* boxes = new QHBoxLayout;
     boxes->addWidget(myIgnoreCaseCheckBox);
     boxes->addWidget(myUseRegexCheckBox);
@@ -44,14 +44,14 @@ WSearchWindow::WSearchWindow(QWidget* parent)
         connect(button, &QPushButton::clicked, this, pressed);
         return button;
     };
-    addButton(tr("Replace All"), 0, 0, &WSearchWindow::replaceAllButtonPressed);
-    addButton(tr("Replace"), 0, 1, &WSearchWindow::replaceButtonPressed);
-    addButton(tr("Replace && Find"), 0, 2, &WSearchWindow::replaceAndFindButtonPressed);
-    addButton(tr("Previous"), 0, 3, &WSearchWindow::searchBackwardButtonPressed);
-    addButton(tr("Set"), 1, 1, &WSearchWindow::setButtonPressed)
+    addButton(tr("Replace &All"), 0, 0, &WSearchWindow::replaceAllButtonPressed);
+    addButton(tr("&Replace"), 0, 1, &WSearchWindow::replaceButtonPressed);
+    addButton(tr("Replace && Fi&nd"), 0, 2, &WSearchWindow::replaceAndFindButtonPressed);
+    addButton(tr("&Previous"), 0, 3, &WSearchWindow::searchBackwardButtonPressed);
+    addButton(tr("&Set"), 1, 1, &WSearchWindow::setButtonPressed)
         ->setToolTip(tr("Keep these strings for Find Next and Find Previous and close the panel"));
     addButton(tr("Cancel"), 1, 2, &WSearchWindow::cancelButtonPressed);
-    QPushButton* find = addButton(tr("Find"), 1, 3, &WSearchWindow::searchButtonPressed);
+    QPushButton* find = addButton(tr("&Find"), 1, 3, &WSearchWindow::searchButtonPressed);
     // Return in either field finds.
     find->setDefault(true);
     connect(mySearchField, &QLineEdit::returnPressed, this, &WSearchWindow::searchButtonPressed);
@@ -66,11 +66,22 @@ WSearchWindow::WSearchWindow(QWidget* parent)
     setFixedHeight(sizeHint().height());
 }
 
+QString WSearchWindow::shownText(const QString& title)
+{
+    // "&&" shows one "&"; a single "&" marks the Alt letter and is not shown.
+    QString shown;
+    for (qsizetype i = 0; i < title.size(); ++i) {
+        if (title[i] == QLatin1Char('&') && i + 1 < title.size())
+            ++i;
+        shown += title[i];
+    }
+    return shown;
+}
+
 QPushButton* WSearchWindow::button(const QString& title) const
 {
     for (auto* candidate : findChildren<QPushButton*>()) {
-        // A literal "&" is doubled in a button's text.
-        if (candidate->text() == title || QString(candidate->text()).replace(QStringLiteral("&&"), QStringLiteral("&")) == title)
+        if (shownText(candidate->text()) == title)
             return candidate;
     }
     return nullptr;

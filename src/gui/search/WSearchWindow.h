@@ -20,8 +20,11 @@ public:
     QLineEdit* replaceField() const { return myReplaceField; }
     QCheckBox* ignoreCaseCheckBox() const { return myIgnoreCaseCheckBox; }
     QCheckBox* useRegexCheckBox() const { return myUseRegexCheckBox; }
-    // "Find", "Previous", "Replace", "Replace & Find", "Replace All", "Set", "Cancel".
+    // By the text shown: "Find", "Previous", "Replace", "Replace & Find",
+    // "Replace All", "Set", "Cancel".
     QPushButton* button(const QString& title) const;
+    // A title as a button or label shows it, without its Alt-letter mark.
+    static QString shownText(const QString& title);
 
 signals:
     void searchButtonPressed();

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 
 #include "FindTestSupport.h"
 #include "document/WDocumentWindow.h"
@@ -55,7 +56,7 @@ TEST_F(FindPanelTest, ShowsTheStoredStringsAndTheFlags)
     for (const char* title : {"Find", "Previous", "Replace", "Replace & Find", "Replace All", "Set", "Cancel"})
         EXPECT_NE(window->button(QString::fromUtf8(title)), nullptr) << title;
     // "&" is shown as itself, not as a mnemonic.
-    EXPECT_EQ(window->button(QStringLiteral("Replace & Find"))->text(), "Replace && Find");
+    EXPECT_EQ(WSearchWindow::shownText(window->button(QStringLiteral("Replace & Find"))->text()), "Replace & Find");
     EXPECT_FALSE(window->isModal());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
@@ -192,6 +193,38 @@ TEST_F(FindPanelTest, TheDocumentTakesTypingWhileThePanelIsUp)
     view->setSelectedRange({0, 0});
     press(QStringLiteral("Find"));
     EXPECT_EQ(view->selectedRange(), (WRange{2, 2}));
+}
+
+// Every control but Cancel (which Escape gives) has an Alt letter of its own,
+// and the letters act in the panel.
+TEST_F(FindPanelTest, EachControlHasItsOwnAltLetter)
+{
+    newDocument(u"ab ab\r");
+    WSearchWindow* window = showPanel();
+    QStringList titles;
+    for (auto* button : window->findChildren<QAbstractButton*>())
+        titles << button->text();
+    for (auto* label : window->findChildren<QLabel*>())
+        titles << label->text();
+    QSet<QKeySequence> letters;
+    for (const QString& title : titles) {
+        if (title == QLatin1String("Cancel"))
+            continue;
+        const QKeySequence letter = QKeySequence::mnemonic(title);
+        EXPECT_FALSE(letter.isEmpty()) << title.toStdString();
+        EXPECT_FALSE(letters.contains(letter)) << title.toStdString();
+        letters.insert(letter);
+    }
+    EXPECT_EQ(letters.size(), 10);
+
+    QTest::keyClick(window, Qt::Key_W, Qt::AltModifier);
+    EXPECT_TRUE(panel().replaceField()->hasFocus());
+    QTest::keyClicks(panel().replaceField(), "x");
+    QTest::keyClick(window, Qt::Key_I, Qt::AltModifier);
+    EXPECT_TRUE(panel().searchField()->hasFocus());
+    QTest::keyClicks(panel().searchField(), "ab");
+    QTest::keyClick(window, Qt::Key_A, Qt::AltModifier);  // the button shows itself pressed, then clicks
+    EXPECT_TRUE(QTest::qWaitFor([&] { return view->string() == u"x x\r"; }));
 }
 
 TEST_F(FindPanelTest, OnePanelForEveryDocument)
