@@ -467,7 +467,9 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
             if (painted < length) paint(painted, length - painted, WTextStorage::kNoColor);
         });
     } else {
-        std::vector<WTextStorage::ColorSpan> pieces;
+        // Kept from one edit to the next, so that typing does not grow a fresh list each time.
+        std::vector<WTextStorage::ColorSpan>& pieces = mPieces;
+        pieces.clear();
         uint32_t painted = start;
         for (;;) {
             scan(WRange{start, length - start}, [&](uint32_t location, uint32_t size, uint32_t color) {

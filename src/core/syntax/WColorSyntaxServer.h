@@ -168,6 +168,8 @@ private:
     std::unique_ptr<WKeywords> mKeywords;
     WTextStorage* mTextStorage = nullptr;
     int32_t mTextType = 0;
+    // The pieces a recolouring of part of the text paints, in text order.
+    std::vector<WTextStorage::ColorSpan> mPieces;
 
     // What the last recolourings left known of the scan over the whole text: the
     // steps that carry it over a line end (a quote, comment or tag running over

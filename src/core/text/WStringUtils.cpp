@@ -1,5 +1,6 @@
 #include "text/WStringUtils.h"
 
+#include <bitset>
 #include <cstdio>
 #include <cstring>
 
@@ -173,6 +174,40 @@ uint32_t WStringUtils::columnOfPosition(std::u16string_view text, uint32_t posit
             ++column;
     }
     return column;
+}
+
+uint32_t WStringUtils::columnOfPosition(std::u16string_view text, uint32_t position, uint32_t lineStart)
+{
+    const size_t stop = std::min<size_t>(position, text.size());
+    uint32_t column = 1;
+    for (size_t i = lineStart; i < stop; ++i) {
+        const char16_t c = text[i];
+        // The second half of a pair counts with its first.
+        column += !(c >= 0xDC00 && c <= 0xDFFF && i > lineStart && text[i - 1] >= 0xD800 && text[i - 1] <= 0xDBFF);
+    }
+    return column;
+}
+
+size_t WStringUtils::countLineEndsOtherThanCR(std::u16string_view text)
+{
+    size_t count = 0;
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi16(LF);
+    // U+2028 and U+2029 differ only in their last bit.
+    const __m128i separator = _mm_set1_epi16(0x2028);
+    const __m128i lastBit = _mm_set1_epi16(~1);
+    for (; i + 8 <= text.size(); i += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + i));
+        const __m128i found = _mm_or_si128(_mm_cmpeq_epi16(block, lf),
+                                           _mm_cmpeq_epi16(_mm_and_si128(block, lastBit), separator));
+        if (const int mask = _mm_movemask_epi8(found))
+            count += static_cast<size_t>(std::bitset<16>(static_cast<unsigned>(mask)).count() / 2);
+    }
+#endif
+    for (; i < text.size(); ++i)
+        count += text[i] == LF || text[i] == 0x2028 || text[i] == 0x2029;
+    return count;
 }
 
 WReturnCounts WStringUtils::countReturns(std::u16string_view text)

@@ -44,6 +44,11 @@ public:
     // The column of a position, from 1, counting characters (a surrogate pair is
     // one) since the line end before it.
     static uint32_t columnOfPosition(std::u16string_view text, uint32_t position);
+    // The same when the start of the position's line is known.
+    static uint32_t columnOfPosition(std::u16string_view text, uint32_t position, uint32_t lineStart);
+    // The line ends that are not CR (LF, U+2028, U+2029): a text in CR form
+    // seldom has any, and without them its CRs alone number the lines.
+    static size_t countLineEndsOtherThanCR(std::u16string_view text);
 
     // Searching and splitting.
     static bool stringStartsWith(std::u16string_view target, std::u16string_view prefix);

@@ -25,6 +25,7 @@
 #include "editor/WTextMime.h"
 #include "menus/WMenuShortcuts.h"
 #include "platform/WPlatform.h"
+#include "text/WStringUtils.h"
 
 namespace {
 
@@ -185,12 +186,41 @@ void WTextCanvas::replaceInStorage(WRange range, std::u16string_view text)
     // The removed text is kept only for a screen reader that listens.
     const bool reader = QAccessible::isActive();
     const std::u16string removed = reader ? mStorage.string().substr(range.location, range.length) : std::u16string();
+    if (mOtherLineEnds) {
+        *mOtherLineEnds -= WStringUtils::countLineEndsOtherThanCR(
+            std::u16string_view(mStorage.string()).substr(range.location, range.length));
+        *mOtherLineEnds += WStringUtils::countLineEndsOtherThanCR(text);
+    }
     mEditingStorage = true;
     mStorage.replaceCharactersInRange(range, text);
     mEditingStorage = false;
     if (reader)
         WCanvasAccessible::textReplaced(this, range.location, removed, text);
     tellOfEdits();
+}
+
+bool WTextCanvas::onlyCRsEndLines() const
+{
+    if (!mOtherLineEnds)
+        mOtherLineEnds = WStringUtils::countLineEndsOtherThanCR(mStorage.string());
+    return *mOtherLineEnds == 0;
+}
+
+uint32_t WTextCanvas::lineNumberAt(uint32_t position) const
+{
+    // The line index knows the CRs; any other line end means counting them all.
+    if (!onlyCRsEndLines())
+        return WStringUtils::countLinesOfString(mStorage.string(), WRange{0, position});
+    return mLayout.lines().lineOfPosition(std::min(position, mStorage.length())) + 1;
+}
+
+uint32_t WTextCanvas::columnAt(uint32_t position) const
+{
+    if (!onlyCRsEndLines())
+        return WStringUtils::columnOfPosition(mStorage.string(), position);
+    const uint32_t at = std::min(position, mStorage.length());
+    const WLineIndex& lines = mLayout.lines();
+    return WStringUtils::columnOfPosition(mStorage.string(), at, lines.lineStart(lines.lineOfPosition(at)));
 }
 
 void WTextCanvas::insertText(std::u16string_view text)
@@ -248,6 +278,7 @@ void WTextCanvas::loadString(std::u16string text)
     mPreedit.clear();
     const std::u16string before = QAccessible::isActive() ? mStorage.string() : std::u16string();
     mStorage.takeString(std::move(text));
+    mOtherLineEnds.reset();
     if (QAccessible::isActive())
         WCanvasAccessible::textReplaced(this, 0, before, mStorage.string());
     mLayout.reset();

@@ -51,6 +51,11 @@ public:
     WTextStorage& textStorage() { return mStorage; }
     const WTextStorage& textStorage() const { return mStorage; }
     uint32_t caretLocation() const { return mCaret; }
+    // The line and column (both from 1) of a position as the editor numbers them
+    // to the user: CR, LF, U+2028 and U+2029 all end a line, and a column is a
+    // character (a surrogate pair is one).
+    uint32_t lineNumberAt(uint32_t position) const;
+    uint32_t columnAt(uint32_t position) const;
 
     // Replaces the characters of range outside the typing path, as one undo step.
     void replaceCharactersInRange(WRange range, std::u16string_view text);
@@ -188,6 +193,9 @@ private:
     };
     std::vector<HeardEdit> mHeard;
     bool mEditingStorage = false;
+    // How many line ends of the text are not CR, counted when first asked.
+    mutable std::optional<size_t> mOtherLineEnds;
+    bool onlyCRsEndLines() const;
     uint32_t mAnchor = 0;
     uint32_t mCaret = 0;
     std::optional<double> mGoalX;  // where Up and Down aim, kept over a run of them

@@ -660,13 +660,9 @@ void MyDocument::textDidChange(WRange oldRange, uint32_t newLength)
 
 void MyDocument::textViewDidChangeSelection()
 {
-    const uint32_t location = myTextView->selectedRange().location;
-    const uint32_t line = WStringUtils::countLinesOfString(myTextView->string(), WRange{0, location});
-    myLineNumberView->setText(QString::number(line));
+    myLineNumberView->setText(QString::number(myTextView->lineNumberAt(myTextView->selectedRange().location)));
     const uint32_t caret = myTextView->caretLocation();
-    const std::u16string& text = myTextView->string();
-    myWindow->setCaretPosition(WStringUtils::countLinesOfString(text, WRange{0, caret}),
-                               WStringUtils::columnOfPosition(text, caret));
+    myWindow->setCaretPosition(myTextView->lineNumberAt(caret), myTextView->columnAt(caret));
 }
 
 void MyDocument::setFileName(const QString& path)

@@ -5,7 +5,11 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <random>
+
 #include "canvas/WTextCanvas.h"
+#include "text/WStringUtils.h"
 
 namespace {
 struct Change {
@@ -88,4 +92,29 @@ TEST(TextViewEditsTest, PastedTextBecomesCRForm)
     view.setSelectedRange({2, 0});
     view.performStandardAction("paste:");
     EXPECT_EQ(view.string(), u"[][]");
+}
+
+// Line and column follow every line end the editor counts, not only the CRs the
+// view breaks at, through edits that add and remove the others and their undo.
+TEST(TextViewEditsTest, LineAndColumnCountEveryLineEndThroughEditsAndUndo)
+{
+    WTextCanvas view;
+    view.loadString(u"ab\rc\U0001F600d\r\ref");
+    std::mt19937 random(7);
+    const std::u16string pieces[] = {u"x", u"\r", u"\u2028", u"\u2029", u"\U0001F600", u"yz\r", u""};
+    for (int round = 0; round < 300; ++round) {
+        const std::u16string& text = view.string();
+        const auto at = static_cast<uint32_t>(random() % (text.size() + 1));
+        const auto length = static_cast<uint32_t>(std::min<size_t>(random() % 3, text.size() - at));
+        if (round % 7 == 6 && view.canUndo())
+            view.undo();
+        else
+            view.replaceCharactersInRange({at, length}, pieces[random() % std::size(pieces)]);
+        for (uint32_t position = 0; position <= view.string().size(); ++position) {
+            ASSERT_EQ(view.lineNumberAt(position), WStringUtils::countLinesOfString(view.string(), {0, position}))
+                << "round " << round << " at " << position;
+            ASSERT_EQ(view.columnAt(position), WStringUtils::columnOfPosition(view.string(), position))
+                << "round " << round << " at " << position;
+        }
+    }
 }
