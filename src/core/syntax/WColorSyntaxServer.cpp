@@ -47,11 +47,6 @@ uint32_t findReturn(std::u16string_view text, uint32_t from, uint32_t to) {
     return wscan::findAny(text, from, found, u'\u2029', u'\u2029', u'\u2029');
 }
 
-uint32_t lineStartOf(std::u16string_view text, uint32_t position) {
-    while (position > 0 && !wscan::isReturn(text[position - 1])) --position;
-    return position;
-}
-
 WRange unite(WRange a, WRange b) {
     uint32_t from = std::min(a.location, b.location);
     return {from, std::max(a.maxRange(), b.maxRange()) - from};
@@ -418,7 +413,7 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
     // Start at a line start where the scan carries nothing over from before. The
     // end of the text shapes the steps that begin in its last two units (a name
     // sign there gets no class), so an edit that moves the end starts before them.
-    uint32_t start = lineStartOf(text, dirty.maxRange() < length ? dirty.location
+    uint32_t start = wscan::lineStartBefore(text, dirty.maxRange() < length ? dirty.location
                                                                  : std::min(dirty.location, length - std::min(length, 2u)));
     auto held = std::upper_bound(mCarried.begin(), mCarried.end(), start,
                                  [](uint32_t x, const Carry& c) { return x < c.to; });

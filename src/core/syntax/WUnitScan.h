@@ -52,6 +52,30 @@ inline uint32_t findAny(std::u16string_view text, uint32_t from, uint32_t end, c
     return static_cast<uint32_t>(p - base);
 }
 
+// Where the line holding position starts: just past the last line end (CR, LF,
+// U+2028, U+2029) before it, or 0.
+inline uint32_t lineStartBefore(std::u16string_view text, uint32_t position) {
+    const char16_t* base = text.data();
+    const char16_t* p = base + position;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi16(u'\r');
+    const __m128i lf = _mm_set1_epi16(u'\n');
+    // U+2028 and U+2029 differ only in their last bit.
+    const __m128i separator = _mm_set1_epi16(0x2028);
+    const __m128i lastBit = _mm_set1_epi16(~1);
+    while (p - base >= 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p - 8));
+        const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi16(block, cr), _mm_cmpeq_epi16(block, lf)),
+                                         _mm_cmpeq_epi16(_mm_and_si128(block, lastBit), separator));
+        if (const int mask = _mm_movemask_epi8(hit))
+            return static_cast<uint32_t>(p - 8 - base) + ((31 - __builtin_clz(static_cast<unsigned>(mask))) >> 1) + 1;
+        p -= 8;
+    }
+#endif
+    while (p != base && !isReturn(p[-1])) --p;
+    return static_cast<uint32_t>(p - base);
+}
+
 // The first occurrence of word lying wholly inside [from, end); end when there is none.
 inline uint32_t find(std::u16string_view text, uint32_t from, uint32_t end, std::u16string_view word) {
     if (word.empty()) return end;

@@ -99,7 +99,8 @@ TEST(TextViewEditsTest, PastedTextBecomesCRForm)
 TEST(TextViewEditsTest, LineAndColumnCountEveryLineEndThroughEditsAndUndo)
 {
     WTextCanvas view;
-    view.loadString(u"ab\rc\U0001F600d\r\ref");
+    // A long line too, so that pairs fall at every place in a run of eight units.
+    view.loadString(u"ab\rc\U0001F600d\r\ref\rlong line of text \U0001F600 with pairs \U0001F600\U0001F600 in it");
     std::mt19937 random(7);
     const std::u16string pieces[] = {u"x", u"\r", u"\u2028", u"\u2029", u"\U0001F600", u"yz\r", u""};
     for (int round = 0; round < 300; ++round) {
