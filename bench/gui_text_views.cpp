@@ -25,6 +25,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "app/WQtStrings.h"
 #include "canvas/WTextCanvas.h"
@@ -122,16 +123,21 @@ void report(benchmark::State& state, double openMs, double residentBefore, size_
     state.counters["bytes_per_unit_beyond_text"] = std::max(0.0, grown / double(units) - 2.0);
 }
 
+std::optional<WOpenedText> open(const QByteArray& file)
+{
+    QString error;
+    return WDocumentCore::openBytes(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(file.constData()), size_t(file.size())), QString(),
+        &error);
+}
+
 void BM_QtPlainTextEdit(benchmark::State& state, Kind kind, size_t bytes, bool wrap, int keys)
 {
     QByteArray file = makeFile(kind, bytes);
     for (auto _ : state) {
         const double before = residentMegabytes();
         const auto start = std::chrono::steady_clock::now();
-        QString error;
-        auto opened = WDocumentCore::openBytes(
-            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(file.constData()), size_t(file.size())),
-            QString(), &error);
+        auto opened = open(file);
         if (!opened) {
             state.SkipWithError("the file did not open");
             return;
@@ -194,10 +200,7 @@ void BM_Canvas(benchmark::State& state, Kind kind, size_t bytes, bool wrap, int 
     for (auto _ : state) {
         const double before = residentMegabytes();
         const auto start = std::chrono::steady_clock::now();
-        QString error;
-        auto opened = WDocumentCore::openBytes(
-            std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(file.constData()), size_t(file.size())),
-            QString(), &error);
+        auto opened = open(file);
         if (!opened) {
             state.SkipWithError("the file did not open");
             return;

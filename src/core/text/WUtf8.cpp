@@ -178,15 +178,23 @@ bool isValidScalar(std::span<const uint8_t> bytes)
 
 namespace {
 
-#if defined(__SSE2__)
-inline void widenSixteenAscii(const uint8_t* s, char16_t* out)
+// Widens the next sixteen bytes when they are all ASCII, moving both on.
+inline bool takeSixteenAscii(const uint8_t*& s, const uint8_t* end, char16_t*& out)
 {
+#if defined(__SSE2__)
+    if (end - s < 16 || !sixteenAscii(s))
+        return false;
     const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s));
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(block, zero));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(block, zero));
-}
+    s += 16;
+    out += 16;
+    return true;
+#else
+    return false;
 #endif
+}
 
 // The surrogate pair of the well-formed four-byte sequence at s; answers where
 // the next unit goes.
@@ -282,14 +290,8 @@ void decodeValid(std::span<const uint8_t> bytes, std::u16string& text)
     static const bool haveSsse3 = __builtin_cpu_supports("ssse3");
 #endif
     while (s < end) {
-#if defined(__SSE2__)
-        if (end - s >= 16 && sixteenAscii(s)) {
-            widenSixteenAscii(s, out);
-            s += 16;
-            out += 16;
+        if (takeSixteenAscii(s, end, out))
             continue;
-        }
-#endif
         const uint8_t b = s[0];
         if (b < 0x80) {
             *out++ = b;
@@ -321,14 +323,8 @@ void decodeLenientlyInto(std::span<const uint8_t> bytes, std::u16string& text, W
     const uint8_t* s = bytes.data();
     const uint8_t* end = s + bytes.size();
     while (s < end) {
-#if defined(__SSE2__)
-        if (end - s >= 16 && sixteenAscii(s)) {
-            widenSixteenAscii(s, out);
-            s += 16;
-            out += 16;
+        if (takeSixteenAscii(s, end, out))
             continue;
-        }
-#endif
         int n = sequenceLength(s, end);
         switch (n) {
         case 1: *out++ = s[0]; break;
