@@ -413,8 +413,8 @@ void WColorSyntaxServer::recolour(WRange range, const std::vector<WColor>& color
     // Start at a line start where the scan carries nothing over from before. The
     // end of the text shapes the steps that begin in its last two units (a name
     // sign there gets no class), so an edit that moves the end starts before them.
-    uint32_t start = wscan::lineStartBefore(text, dirty.maxRange() < length ? dirty.location
-                                                                 : std::min(dirty.location, length - std::min(length, 2u)));
+    uint32_t start = wscan::lineStartBefore(
+        text, dirty.maxRange() < length ? dirty.location : std::min(dirty.location, length - std::min(length, 2u)));
     auto held = std::upper_bound(mCarried.begin(), mCarried.end(), start,
                                  [](uint32_t x, const Carry& c) { return x < c.to; });
     if (held != mCarried.end() && held->from < start) start = held->from;

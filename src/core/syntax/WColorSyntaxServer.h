@@ -69,7 +69,6 @@ public:
                                           const WColor* color, bool ignoreQuotes);
     void setMultiLineCommentColorWithHead(std::u16string_view head, std::u16string_view tail);
 
-
     // The colours the whole text takes when coloured afresh, handed over run by run
     // in text order without being stored: fn(const WColor* color, WRange run), color
     // null where the text stays uncoloured, neighbouring runs differing in colour.

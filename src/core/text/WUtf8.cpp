@@ -147,7 +147,8 @@ __attribute__((target("ssse3"))) bool isValidUtf8Ssse3(const uint8_t* s, size_t 
     }
     // The rest padded with NULs, which also end any sequence left open.
     alignas(16) uint8_t tail[32] = {};
-    std::memcpy(tail, s + i, n - i);
+    if (n > i)  // an empty text may have no bytes to point at
+        std::memcpy(tail, s + i, n - i);
     for (size_t k = 0; k < 32; k += 16) {
         __m128i input = _mm_load_si128(reinterpret_cast<const __m128i*>(tail + k));
         errors = _mm_or_si128(errors, errorsOf(input, previous));

@@ -29,7 +29,6 @@
 #include "menus/WMenuShortcuts.h"
 #include "platform/WLog.h"
 #include "platform/WPlatform.h"
-#include "text/WStringUtils.h"
 
 namespace {
 // Positions of the character-code pop-up, in order.

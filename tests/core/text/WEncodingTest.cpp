@@ -71,6 +71,8 @@ TEST(Codecs, JisWritesTheJisFormsOfWindowsCharacters)
 
 TEST(Codecs, DecodingIsStrict)
 {
+    // No bytes at all, not even a place for them: an empty text.
+    EXPECT_EQ(WEncoding::decode(std::span<const uint8_t>(), WUTF8Encoding), std::u16string());
     EXPECT_FALSE(decode("\x82", WShiftJISEncoding));          // cut short
     EXPECT_FALSE(decode("ab\x81\x7f", WShiftJISEncoding));    // no such trail byte
     EXPECT_FALSE(decode("\xa0", WShiftJISEncoding));
